@@ -1,0 +1,23 @@
+#include "app/Launcher.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QProcess>
+#include <QUrl>
+
+namespace velmora {
+
+bool DesktopLauncher::openUrl(const QString &url)
+{
+    QUrl u = QUrl::fromUserInput(url);
+    if (!u.isValid())
+        return false;
+    return QDesktopServices::openUrl(u);
+}
+
+bool DesktopLauncher::startSelf(const QStringList &arguments)
+{
+    return QProcess::startDetached(QCoreApplication::applicationFilePath(), arguments);
+}
+
+} // namespace velmora

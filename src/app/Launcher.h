@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace velmora {
+
+// Opening links in the desktop's programs and starting this program's own
+// executable (the reminder's Details, the immediate reminder run).
+class Launcher {
+public:
+    virtual ~Launcher() = default;
+    virtual bool openUrl(const QString &url) = 0;
+    virtual bool startSelf(const QStringList &arguments) = 0;
+};
+
+class DesktopLauncher final : public Launcher {
+public:
+    bool openUrl(const QString &url) override;
+    bool startSelf(const QStringList &arguments) override;
+};
+
+class RecordingLauncher final : public Launcher {
+public:
+    bool openUrl(const QString &url) override { urls.push_back(url); return true; }
+    bool startSelf(const QStringList &arguments) override { starts.push_back(arguments); return true; }
+    std::vector<QString> urls;
+    std::vector<QStringList> starts;
+};
+
+// Asynchronous sound; a missing file or no sound device is silence.
+class SoundPlayer {
+public:
+    virtual ~SoundPlayer() = default;
+    virtual void play(const QString &path) = 0;
+};
+
+class RecordingSound final : public SoundPlayer {
+public:
+    void play(const QString &path) override { played.push_back(path); }
+    std::vector<QString> played;
+};
+
+} // namespace velmora

@@ -1,0 +1,10 @@
+#include "settings/Translate.h"
+
+namespace velmora {
+
+QString translate(const QString &text)
+{
+    return text;
+}
+
+} // namespace velmora
