@@ -1,0 +1,11 @@
+#include "mainwindow/SearchState.h"
+
+namespace velmora {
+
+SearchState &searchState()
+{
+    static SearchState state;
+    return state;
+}
+
+} // namespace velmora
