@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -21,11 +22,18 @@ struct DbError {
 
 // The engine's report of a wrong or missing password.
 inline constexpr int kWrongPasswordError = -2147217843;
+// Other failures carry SQLite's result code (SQLITE_ERROR, SQLITE_CONSTRAINT,
+// SQLITE_NOTADB ...) and its message, or one of these:
+inline constexpr int kNotOpenError = 3704;    // no book open on the connection
+inline constexpr int kFileExistsError = 3204; // the file to be created exists
+inline constexpr int kNotFoundError = 3024;   // the file is not there
 
 // Connection modes as the store reports them: 16 read and write, anything
 // else read-only.
 inline constexpr int kModeReadWrite = 16;
 inline constexpr int kModeRead = 1;
+
+class Recordset;
 
 // One connection to one book file.
 class Connection {
@@ -35,24 +43,44 @@ public:
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
 
-    // Opens the file with the password (empty: none). A wrong or missing
-    // password fails with kWrongPasswordError. A file that cannot be written
-    // opens read-only (mode() != 16).
+    // Opens the file with the password (empty: none). A protected book is a
+    // SQLCipher file keyed with the password; a book without password is a
+    // plain SQLite file and opens whatever password is given. A wrong or
+    // missing password fails with kWrongPasswordError; a file that is no book
+    // (empty, text, cut short) fails with another number. A file that cannot
+    // be written opens read-only (mode() != 16). Text "=" and LIKE ignore
+    // case on this connection, ORDER BY sorts text in the user's locale, and
+    // foreign keys are enforced.
     DbError open(const QString &path, const QString &password);
     void close();
-    int state() const;   // 0 closed, 1 open
-    int mode() const;    // kModeReadWrite or another value
+    int state() const;          // 0 closed, 1 open
+    int mode() const;           // kModeReadWrite or another value
     QString dataSource() const; // path of the open file; keeps the last path after close
     void setDataSource(const QString &path);
 
     // Runs one statement of the program's SQL dialect; rows are discarded.
+    // BEGIN, COMMIT and ROLLBACK pass through. More than one statement in the
+    // text is refused.
     DbError execute(const QString &statement);
     sqlite3 *handle() const;
 
+    // The statement SQLite runs for a statement of the dialect on this book
+    // (knows which columns hold text, so that ORDER BY on numbers and dates
+    // stays on SQLite's own order).
+    QString translate(const QString &statement, bool sortByCollation = false);
+
 private:
+    friend DbError openRecordset(Connection &connection, const QString &statement, Recordset &rs);
+    DbError alterColumn(const QString &table, const QString &column, const QString &type);
+    bool mayHoldText(const QString &table, const QString &column);
+
     sqlite3 *m_db = nullptr;
     int m_mode = 0;
     QString m_dataSource;
+    // Declared types by "table.column" and by "column", lower case; read
+    // when needed, forgotten when the layout may have changed.
+    QHash<QString, QStringList> m_columnTypes;
+    bool m_columnTypesRead = false;
 };
 
 // A static, read-only result set: all rows of one query, in query order.
@@ -60,7 +88,12 @@ class Recordset {
 public:
     bool eof() const { return m_pos >= rowCount(); }
     bool bof() const { return m_pos < 0 || rowCount() == 0; }
-    void moveNext() { if (m_pos < rowCount()) ++m_pos; }
+    int columnCount() const { return int(m_columns.size()); }
+    void moveNext()
+    {
+        if (m_pos < rowCount())
+            ++m_pos;
+    }
     void moveFirst() { m_pos = 0; }
     int recordCount() const { return rowCount(); }
     // Value by column name ("Firstname", or "Person.Contactnr" style).
@@ -79,12 +112,21 @@ public:
     void reset(std::vector<Column> columns);
     void appendRow(std::vector<QVariant> row);
 
+    const std::vector<Column> &columns() const { return m_columns; }
+
 private:
-    int rowCount() const { return m_columns.empty() ? 0 : int(m_cells.size() / m_columns.size()); }
+    friend DbError openRecordset(Connection &connection, const QString &statement, Recordset &rs);
+    static constexpr int kChunkBits = 12; // cells are kept in chunks of 4096
+    int rowCount() const { return m_rows; }
     int columnIndex(const QString &name) const;
+    void appendCell(QVariant value);
+    void putInOrder(const std::vector<int> &order);
     std::vector<Column> m_columns;
-    std::vector<QVariant> m_cells;
+    std::vector<std::vector<QVariant>> m_chunks;
+    int m_rows = 0;
     int m_pos = 0;
+    // Names looked up already: callers read the same few fields on every row.
+    mutable std::vector<std::pair<QString, int>> m_lookups;
 };
 
 // Opens a static result set for a query of the program's SQL dialect.
@@ -92,22 +134,28 @@ DbError openRecordset(Connection &connection, const QString &statement, Recordse
 
 // The catalog: file creation and table layout.
 namespace catalog {
-// Creates an empty book file (fails when it cannot be created).
+// Creates an empty book file without password (fails when the file exists or
+// cannot be created).
 DbError createFile(const QString &path);
-// Checks that the file opens with the password (wrong password:
-// kWrongPasswordError) and reads its layout.
+// The layout of a table of the book open on the connection: its number of
+// columns, and a column's defined size (n of CHAR(n); 1, 2, 4 and 8 for
+// TINYINT, SMALLINT, INTEGER and DATE; 0 for MEMO). A missing table or
+// column fails.
 DbError columnCount(Connection &connection, const QString &table, int &count);
 DbError definedSize(Connection &connection, const QString &table, const QString &column, int &size);
 } // namespace catalog
 
 // Copies a closed book file into a new file, changing the password on the way
-// (empty: no password). The destination must not exist.
-DbError compactInto(const QString &sourcePath, const QString &sourcePassword,
-                    const QString &destinationPath, const QString &destinationPassword);
+// (empty: no password, a plain SQLite file). The destination must not exist;
+// on failure it is removed again. A wrong source password fails with
+// kWrongPasswordError.
+DbError compactInto(const QString &sourcePath, const QString &sourcePassword, const QString &destinationPath,
+                    const QString &destinationPassword);
 
 // Rewrites a statement of the program's dialect (date literals #m/d/yyyy#,
-// Month(), Day(), bare Order/Number/Note, MEMO/DATE types, ALTER COLUMN, ...)
-// into the statement SQLite runs.
+// Month(), Day(), bare Order/Number/Note, MEMO/DATE types, ...) into the
+// statement SQLite runs (see SqlTranslator). ALTER TABLE ... ALTER COLUMN is
+// carried out by Connection::execute itself.
 QString translateStatement(const QString &statement);
 
 } // namespace velmora

@@ -1,8 +1,9 @@
 #include "app/ui/WidgetPrompts.h"
 
+#include "store/ui/PasswordDialog.h"
+
 #include <QApplication>
 #include <QFileDialog>
-#include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 
@@ -80,11 +81,7 @@ QString WidgetPrompts::chooseFolder(const QString &title, const QString &startFo
 
 QString WidgetPrompts::askPassword(const QString &path)
 {
-    // Replaced by the password window once it exists.
-    bool ok = false;
-    QString pw = QInputDialog::getText(QApplication::activeWindow(), QStringLiteral("Password"), path,
-                                       QLineEdit::Password, QString(), &ok);
-    return ok ? pw : QString();
+    return PasswordDialog::askPassword(path, QApplication::activeWindow());
 }
 
 } // namespace velmora

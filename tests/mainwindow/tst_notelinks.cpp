@@ -1,0 +1,227 @@
+#include "TestEnv.h"
+
+#include "mainwindow/NoteLinks.h"
+#include "mainwindow/ui/NoteView.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QMenu>
+
+#include <QtTest>
+
+using namespace velmora;
+
+using Ranges = QList<NoteLinks::Range>;
+Q_DECLARE_METATYPE(Ranges)
+
+namespace {
+
+// Where the character at a position of the note is drawn.
+QPoint pointAt(NoteView &view, int position)
+{
+    QTextCursor c(view.document());
+    c.setPosition(position);
+    return view.cursorRect(c).center() + QPoint(2, 0);
+}
+
+} // namespace
+
+class TestNoteLinks : public QObject {
+    Q_OBJECT
+private slots:
+    void linkWords_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<bool>("link");
+        for (const char *w : {"wais:x", "news:comp.lang", "telnet:host", "prospero:x", "nntp:x", "gopher:x",
+                              "https://example.org", "ftp://x", "mailto:a@b.c", "file:///tmp/a", "http://x",
+                              "www.example.org"})
+            QTest::newRow(w) << QString::fromLatin1(w) << true;
+        QTest::newRow("contains www") << "xwww" << true;
+        QTest::newRow("contains mailto:") << "mymailto:x" << true;
+        QTest::newRow("capital prefix") << "WWW.example.org" << false;
+        QTest::newRow("capital scheme") << "HTTP://x" << false;
+        QTest::newRow("scheme without colon") << "http//x" << false;
+        QTest::newRow("plain address") << "anne@example.org" << false;
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("ww") << "ww.x" << false;
+    }
+    void linkWords()
+    {
+        QFETCH(QString, word);
+        QFETCH(bool, link);
+        QCOMPARE(NoteLinks::isLinkWord(word), link);
+    }
+
+    void wordAtPosition_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QString>("word");
+        const QString note = QStringLiteral("see www.example.org today");
+        QTest::newRow("empty text") << "" << 0 << "";
+        QTest::newRow("empty text, later position") << "" << 5 << "";
+        QTest::newRow("caret at the start") << note << 0 << "see";
+        QTest::newRow("caret after the first letter") << note << 1 << "see";
+        QTest::newRow("caret right after a word") << note << 3 << "see";
+        QTest::newRow("caret right after the blank") << note << 4 << "www.example.org";
+        QTest::newRow("caret inside the address") << note << 10 << "www.example.org";
+        QTest::newRow("caret right after the address") << note << 19 << "www.example.org";
+        QTest::newRow("caret at the end") << note << int(note.size()) << "today";
+        QTest::newRow("caret beyond the end") << note << 99 << "today";
+        QTest::newRow("negative caret") << note << -3 << "see";
+        QTest::newRow("link at the end of a line") << "first http://x.org\r\nsecond" << 12 << "http://x.org";
+        QTest::newRow("caret right after the line break") << "first http://x.org\r\nsecond" << 20 << "second";
+        QTest::newRow("unix line break") << "a\nwww.b\nc" << 4 << "www.b";
+        QTest::newRow("tab does not separate") << "a\twww.b" << 3 << "a\twww.b";
+        QTest::newRow("text ending with a blank, caret at end") << "abc " << 4 << "";
+        QTest::newRow("two blanks") << "a  b" << 2 << "";
+        // A note that begins with a blank: the word after it, wherever the
+        // caret stands in it.
+        QTest::newRow("leading blank, caret at start") << " www.x" << 0 << "www.x";
+        QTest::newRow("leading blank, caret after it") << " www.x" << 1 << "www.x";
+        QTest::newRow("leading blank, caret inside") << " www.x" << 3 << "www.x";
+        QTest::newRow("leading line break") << "\nwww.x" << 4 << "www.x";
+        QTest::newRow("single character") << "w" << 1 << "w";
+    }
+    void wordAtPosition()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, position);
+        QFETCH(QString, word);
+        QCOMPARE(NoteLinks::wordAtPosition(text, position), word);
+    }
+
+    void ranges_data()
+    {
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<Ranges>("ranges");
+        QTest::newRow("none") << "just words here" << Ranges{};
+        QTest::newRow("empty") << "" << Ranges{};
+        QTest::newRow("one in the middle") << "see www.x.org now" << Ranges{{4, 9}};
+        QTest::newRow("line ends") << "http://a\r\nmailto:b@c\nx" << Ranges{{0, 8}, {10, 10}};
+        QTest::newRow("at both ends") << "www.a b www.c" << Ranges{{0, 5}, {8, 5}};
+        QTest::newRow("case matters") << "WWW.a www.b" << Ranges{{6, 5}};
+        QTest::newRow("blanks around") << "  www.a  " << Ranges{{2, 5}};
+    }
+    void ranges()
+    {
+        QFETCH(QString, note);
+        QFETCH(Ranges, ranges);
+        QCOMPARE(NoteLinks::linkRanges(note), ranges);
+        // A click anywhere on a highlighted word takes exactly that word.
+        for (const NoteLinks::Range &r : ranges) {
+            for (int caret = r.start + 1; caret <= r.start + r.length; ++caret)
+                QCOMPARE(NoteLinks::wordAtPosition(note, caret), note.mid(r.start, r.length));
+        }
+    }
+
+    void clickOpensTheLinkUnderTheCaret_data()
+    {
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QString>("opened"); // empty: nothing opened
+        QTest::newRow("address between words") << "see www.example.org today" << 8 << "www.example.org";
+        QTest::newRow("plain word") << "see www.example.org today" << 21 << "";
+        QTest::newRow("link at a line end") << "mail mailto:a@b.c\r\nnext line" << 10 << "mailto:a@b.c";
+        QTest::newRow("capitals are no link") << "WWW.EXAMPLE.ORG" << 3 << "";
+        QTest::newRow("empty note") << "" << 0 << "";
+    }
+    void clickOpensTheLinkUnderTheCaret()
+    {
+        test::TestEnv env;
+        QFETCH(QString, note);
+        QFETCH(int, position);
+        QFETCH(QString, opened);
+        NoteView view;
+        view.resize(400, 200);
+        view.setNote(note);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, pointAt(view, position));
+        if (opened.isEmpty()) {
+            QVERIFY(env.launcher.urls.empty());
+        } else {
+            QCOMPARE(env.launcher.urls.size(), size_t(1));
+            QCOMPARE(env.launcher.urls[0], opened);
+        }
+        // The right button never opens a link.
+        QTest::mouseClick(view.viewport(), Qt::RightButton, {}, pointAt(view, position));
+        QCOMPARE(env.launcher.urls.size(), size_t(opened.isEmpty() ? 0 : 1));
+        view.popupMenu()->close();
+    }
+
+    void linkWordsAreHighlighted()
+    {
+        test::TestEnv env;
+        NoteView view;
+        QCOMPARE(view.objectName(), QStringLiteral("rtbNote"));
+        QVERIFY(view.isReadOnly());
+        view.setNote(QStringLiteral("a www.x b\r\nhttp://y\rc mailto:z"));
+        QCOMPARE(view.note(), QStringLiteral("a www.x b\nhttp://y\nc mailto:z"));
+        QCOMPARE(view.extraSelections().size(), 3);
+        QCOMPARE(view.extraSelections().at(1).cursor.selectedText(), QStringLiteral("http://y"));
+        QVERIFY(view.extraSelections().at(0).format.fontUnderline());
+        view.setLinkDetection(false);
+        QCOMPARE(view.extraSelections().size(), 0);
+        view.setNote(QStringLiteral("www.a"));
+        QCOMPARE(view.extraSelections().size(), 0);
+        view.setLinkDetection(true);
+        QCOMPARE(view.extraSelections().size(), 1);
+        view.setNote(QString());
+        QCOMPARE(view.extraSelections().size(), 0);
+    }
+
+    void popupMenuAndCopy()
+    {
+        test::TestEnv env;
+        NoteView view;
+        view.resize(400, 200);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QMenu *menu = view.findChild<QMenu *>(QStringLiteral("mnuPopupNote"));
+        QAction *copy = view.findChild<QAction *>(QStringLiteral("mnuPopupNoteCopy"));
+        QVERIFY(menu && copy);
+        QCOMPARE(copy->text(), QStringLiteral("Copy"));
+
+        // An empty note opens no menu.
+        QTest::mouseClick(view.viewport(), Qt::RightButton, {}, QPoint(10, 10));
+        QVERIFY(!menu->isVisible());
+
+        view.setNote(QStringLiteral("Anne's note\nwith www.example.org"));
+        QTest::mouseClick(view.viewport(), Qt::RightButton, {}, QPoint(10, 10));
+        QVERIFY(menu->isVisible());
+        QVERIFY(copy->isEnabled());
+        menu->close();
+
+        // Nothing selected: the whole note.
+        copy->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Anne's note\nwith www.example.org"));
+        // A selection across the line break: only it.
+        QTextCursor c = view.textCursor();
+        c.setPosition(7);
+        c.setPosition(16, QTextCursor::KeepAnchor);
+        view.setTextCursor(c);
+        copy->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("note\nwith"));
+    }
+
+    // A picture of the note for a look by eye: set VELMORA_SNAPSHOTS to a folder.
+    void snapshot()
+    {
+        const QString folder = qEnvironmentVariable("VELMORA_SNAPSHOTS");
+        if (folder.isEmpty())
+            QSKIP("VELMORA_SNAPSHOTS not set");
+        test::TestEnv env;
+        NoteView view;
+        view.resize(360, 120);
+        view.setNote(QStringLiteral("Met at www.example.org on a Sunday.\r\nMail: mailto:anne@example.org\r\n"
+                                    "Old page http://x.example/a?b=c WWW.NOT.A.LINK"));
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        view.grab().save(folder + QStringLiteral("/note.png"));
+    }
+};
+
+QTEST_MAIN(TestNoteLinks)
+#include "tst_notelinks.moc"

@@ -1,0 +1,212 @@
+#include "TestEnv.h"
+
+#include "settings/Settings.h"
+#include "store/Database.h"
+#include "store/RecentDatabases.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace velmora;
+
+namespace {
+
+void setRecent(const QStringList &entries)
+{
+    for (int i = 0; i < RecentDatabases::kCount; ++i)
+        saveSetting(RecentDatabases::settingName(i), entries.value(i));
+}
+
+QString notValid(const QString &path)
+{
+    return QStringLiteral("This is not a valid Velmora database:\n") + path;
+}
+
+} // namespace
+
+class TestRecent : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::TestEnv> env;
+    Database &db = Database::instance();
+    RecentDatabases &recent = RecentDatabases::instance();
+
+    QString book(const QString &name) const { return env->documents() + QLatin1Char('/') + name; }
+
+private slots:
+    void init()
+    {
+        env = std::make_unique<test::TestEnv>();
+    }
+    void cleanup()
+    {
+        db.closeDatabase(false);
+        db.setPassword(QString());
+        env.reset();
+    }
+
+    void shortenPath_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("two folders below the first")
+            << "/home/user/Documents/book.mdb" << "/home/.../Documents/book.mdb";
+        QTest::newRow("deep") << "/a/b/c/d/e/book.mdb" << "/a/.../e/book.mdb";
+        QTest::newRow("one folder below the first") << "/home/user/book.mdb" << "/home/user/book.mdb";
+        QTest::newRow("first folder only") << "/data/book.mdb" << "/data/book.mdb";
+        QTest::newRow("root") << "/book.mdb" << "/book.mdb";
+        QTest::newRow("bare name") << "book.mdb" << "book.mdb";
+        QTest::newRow("relative") << "books/old/2020/book.mdb" << "books/.../2020/book.mdb";
+        QTest::newRow("empty") << "" << "";
+        QTest::newRow("blanks in names") << "/media/My Disk/Address books/Family/b.mdb"
+                                         << "/media/.../Family/b.mdb";
+    }
+    void shortenPath()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, expected);
+        QCOMPARE(RecentDatabases::shortenPath(path), expected);
+    }
+
+    void addRecent_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QStringList>("after");
+        const QStringList abc = {"/x/a.mdb", "/x/b.mdb", "/x/c.mdb"};
+        QTest::newRow("new path pushes the last out") << abc << "/x/d.mdb"
+                                                      << QStringList{"/x/d.mdb", "/x/a.mdb", "/x/b.mdb"};
+        QTest::newRow("first stays") << abc << "/x/a.mdb" << abc;
+        QTest::newRow("second swaps with first") << abc << "/x/b.mdb"
+                                                 << QStringList{"/x/b.mdb", "/x/a.mdb", "/x/c.mdb"};
+        QTest::newRow("third rotates all") << abc << "/x/c.mdb"
+                                           << QStringList{"/x/c.mdb", "/x/a.mdb", "/x/b.mdb"};
+        QTest::newRow("case differs: another path") << abc << "/x/B.mdb"
+                                                    << QStringList{"/x/B.mdb", "/x/a.mdb", "/x/b.mdb"};
+        QTest::newRow("empty list") << QStringList{"", "", ""} << "/x/a.mdb" << QStringList{"/x/a.mdb", "", ""};
+        QTest::newRow("one entry") << QStringList{"/x/a.mdb", "", ""} << "/x/b.mdb"
+                                   << QStringList{"/x/b.mdb", "/x/a.mdb", ""};
+    }
+    void addRecent()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QString, path);
+        QFETCH(QStringList, after);
+        setRecent(before);
+        recent.addRecent(path);
+        QCOMPARE(RecentDatabases::entries(), after);
+    }
+
+    void removeRecent_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QStringList>("after");
+        QTest::newRow("first") << 0 << QStringList{"/x/b.mdb", "/x/c.mdb", ""};
+        QTest::newRow("second") << 1 << QStringList{"/x/a.mdb", "/x/c.mdb", ""};
+        QTest::newRow("third") << 2 << QStringList{"/x/a.mdb", "/x/b.mdb", ""};
+    }
+    void removeRecent()
+    {
+        QFETCH(int, index);
+        QFETCH(QStringList, after);
+        setRecent({"/x/a.mdb", "/x/b.mdb", "/x/c.mdb"});
+        QSignalSpy changed(&recent, &RecentDatabases::changed);
+        recent.removeRecent(index);
+        QCOMPARE(RecentDatabases::entries(), after);
+        QCOMPARE(changed.count(), 1);
+    }
+
+    void openingRecentEntriesMovesThem()
+    {
+        const QString a = book(QStringLiteral("a.mdb"));
+        const QString b = book(QStringLiteral("b.mdb"));
+        const QString c = book(QStringLiteral("c.mdb"));
+        for (const QString &p : {c, b, a})
+            QVERIFY(db.newDatabase(p));
+        QCOMPARE(RecentDatabases::entries(), QStringList({a, b, c}));
+        QVERIFY(recent.openRecent(1));
+        QCOMPARE(db.path(), b);
+        QCOMPARE(RecentDatabases::entries(), QStringList({b, a, c}));
+        QVERIFY(recent.openRecent(2));
+        QCOMPARE(RecentDatabases::entries(), QStringList({c, b, a}));
+        QCOMPARE(env->prompts.messageCount(), 0);
+    }
+
+    void goneRecentEntryIsRemovedAfterTheMessage()
+    {
+        const QString a = book(QStringLiteral("a.mdb"));
+        const QString gone = book(QStringLiteral("gone.mdb"));
+        QVERIFY(db.newDatabase(a));
+        setRecent({a, gone, "/x/c.mdb"});
+        QSignalSpy changed(&recent, &RecentDatabases::changed);
+        QVERIFY(!recent.openRecent(1));
+        QVERIFY(!db.isOpen());
+        QCOMPARE(env->prompts.lastMessage(), notValid(gone));
+        QCOMPARE(RecentDatabases::entries(), QStringList({a, "/x/c.mdb", ""}));
+        QCOMPARE(changed.count(), 1);
+    }
+
+    void firstStartCreatesTheStandardFile()
+    {
+        const QString standard = env->documents() + QStringLiteral("/Velmora.mdb");
+        QCOMPARE(RecentDatabases::standardDatabasePath(), standard);
+        QVERIFY(!QFileInfo::exists(standard));
+        recent.openDefaultDatabase();
+        QVERIFY(db.isOpen());
+        QCOMPARE(db.path(), standard);
+        QVERIFY(QFileInfo::exists(standard));
+        QCOMPARE(getSetting(QStringLiteral("Default database")), standard);
+        QCOMPARE(RecentDatabases::entries(), QStringList({standard, "", ""}));
+        QCOMPARE(env->prompts.messageCount(), 0);
+    }
+
+    void missingDocumentsFolderIsMade()
+    {
+        QVERIFY(QDir(env->documents()).removeRecursively());
+        recent.openDefaultDatabase();
+        QVERIFY(db.isOpen());
+        QCOMPARE(db.path(), RecentDatabases::standardDatabasePath());
+    }
+
+    void existingStandardFileIsOpened()
+    {
+        const QString standard = RecentDatabases::standardDatabasePath();
+        QVERIFY(db.newDatabase(standard));
+        db.closeDatabase(true);
+        saveSetting(QStringLiteral("Default database"), QString());
+        recent.openDefaultDatabase();
+        QVERIFY(db.isOpen());
+        QCOMPARE(db.path(), standard);
+        QCOMPARE(getSetting(QStringLiteral("Default database")), standard);
+    }
+
+    void defaultDatabaseIsOpened()
+    {
+        const QString mine = book(QStringLiteral("mine.mdb"));
+        QVERIFY(db.newDatabase(mine));
+        db.closeDatabase(true);
+        recent.openDefaultDatabase();
+        QVERIFY(db.isOpen());
+        QCOMPARE(db.path(), mine);
+        QVERIFY(!QFileInfo::exists(RecentDatabases::standardDatabasePath()));
+    }
+
+    void deletedDefaultIsForgotten()
+    {
+        const QString mine = book(QStringLiteral("mine.mdb"));
+        QVERIFY(db.newDatabase(mine));
+        db.closeDatabase(true);
+        QVERIFY(QFile::remove(mine));
+        recent.openDefaultDatabase();
+        QVERIFY(!db.isOpen());
+        QCOMPARE(env->prompts.lastMessage(), notValid(mine));
+        QVERIFY(getSetting(QStringLiteral("Default database")).isEmpty());
+        // The next start opens (here: creates) the standard file.
+        recent.openDefaultDatabase();
+        QVERIFY(db.isOpen());
+        QCOMPARE(db.path(), RecentDatabases::standardDatabasePath());
+    }
+};
+
+QTEST_MAIN(TestRecent)
+#include "tst_recent.moc"
