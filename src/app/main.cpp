@@ -3,7 +3,10 @@
 #include "app/ui/Icons.h"
 #include "app/ui/PaintReporter.h"
 #include "app/ui/TerminationSignals.h"
+#include "app/ui/EffectSoundPlayer.h"
 #include "app/ui/WidgetPrompts.h"
+#include "app/ui/WindowHooks.h"
+#include "settings/ui/SystemPrinters.h"
 #include "birthdays/ui/ReminderMode.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "settings/InitSettings.h"
@@ -23,7 +26,10 @@ int main(int argc, char *argv[])
 
     static velmora::WidgetPrompts prompts;
     velmora::seams().prompts = &prompts;
+    static velmora::EffectSoundPlayer sound;
+    velmora::seams().sound = &sound;
     velmora::installDefaultSeams();
+    velmora::installSystemPrinterCounter();
 
     // The arguments after the program name as one trimmed text.
     velmora::setCommandLine(velmora::joinArguments(QCoreApplication::arguments()));
@@ -40,6 +46,7 @@ int main(int argc, char *argv[])
     }
 
     velmora::MainWindow window;
+    velmora::installWindowHooks(window);
     window.load();
     window.restoreWindowState();
     window.show();

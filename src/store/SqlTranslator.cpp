@@ -506,6 +506,13 @@ bool SqlTranslator::translateForEngineSort(const QString &statement, EngineSort 
             const int n = nextSignificant(toks, i);
             if (n >= 0 && isName(toks[size_t(n)]))
                 aliases << nameOf(toks[size_t(n)]);
+        } else if (from < 0 && i > 0) {
+            // A name written straight after a column, without AS, is an alias too.
+            const int p = previousSignificant(toks, i);
+            const int n = nextSignificant(toks, i);
+            if (p >= 0 && (isName(toks[size_t(p)]) || isPunct(toks, p, ")")) && !isWord(toks, p, "SELECT") &&
+                !isWord(toks, p, "ALL") && (isPunct(toks, n, ",") || isWord(toks, n, "FROM")))
+                aliases << nameOf(t);
         } else if (t.upper == QLatin1String("ORDER") && isWord(toks, nextSignificant(toks, i), "BY")) {
             if (order >= 0)
                 return false;

@@ -1,6 +1,5 @@
 #include "TestEnv.h"
 
-#include "editor/DateOfBirth.h"
 #include "editor/PersonStore.h"
 #include "mainwindow/PersonKey.h"
 #include "store/Database.h"

@@ -1,11 +1,7 @@
 #include "TestEnv.h"
 
 #include "mainwindow/NoteLinks.h"
-#include "mainwindow/ui/NoteView.h"
 
-#include <QAction>
-#include <QClipboard>
-#include <QMenu>
 
 #include <QtTest>
 
@@ -14,17 +10,6 @@ using namespace velmora;
 using Ranges = QList<NoteLinks::Range>;
 Q_DECLARE_METATYPE(Ranges)
 
-namespace {
-
-// Where the character at a position of the note is drawn.
-QPoint pointAt(NoteView &view, int position)
-{
-    QTextCursor c(view.document());
-    c.setPosition(position);
-    return view.cursorRect(c).center() + QPoint(2, 0);
-}
-
-} // namespace
 
 class TestNoteLinks : public QObject {
     Q_OBJECT
@@ -114,112 +99,6 @@ private slots:
             for (int caret = r.start + 1; caret <= r.start + r.length; ++caret)
                 QCOMPARE(NoteLinks::wordAtPosition(note, caret), note.mid(r.start, r.length));
         }
-    }
-
-    void clickOpensTheLinkUnderTheCaret_data()
-    {
-        QTest::addColumn<QString>("note");
-        QTest::addColumn<int>("position");
-        QTest::addColumn<QString>("opened"); // empty: nothing opened
-        QTest::newRow("address between words") << "see www.example.org today" << 8 << "www.example.org";
-        QTest::newRow("plain word") << "see www.example.org today" << 21 << "";
-        QTest::newRow("link at a line end") << "mail mailto:a@b.c\r\nnext line" << 10 << "mailto:a@b.c";
-        QTest::newRow("capitals are no link") << "WWW.EXAMPLE.ORG" << 3 << "";
-        QTest::newRow("empty note") << "" << 0 << "";
-    }
-    void clickOpensTheLinkUnderTheCaret()
-    {
-        test::TestEnv env;
-        QFETCH(QString, note);
-        QFETCH(int, position);
-        QFETCH(QString, opened);
-        NoteView view;
-        view.resize(400, 200);
-        view.setNote(note);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
-        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, pointAt(view, position));
-        if (opened.isEmpty()) {
-            QVERIFY(env.launcher.urls.empty());
-        } else {
-            QCOMPARE(env.launcher.urls.size(), size_t(1));
-            QCOMPARE(env.launcher.urls[0], opened);
-        }
-        // The right button never opens a link.
-        QTest::mouseClick(view.viewport(), Qt::RightButton, {}, pointAt(view, position));
-        QCOMPARE(env.launcher.urls.size(), size_t(opened.isEmpty() ? 0 : 1));
-        view.popupMenu()->close();
-    }
-
-    void linkWordsAreHighlighted()
-    {
-        test::TestEnv env;
-        NoteView view;
-        QCOMPARE(view.objectName(), QStringLiteral("rtbNote"));
-        QVERIFY(view.isReadOnly());
-        view.setNote(QStringLiteral("a www.x b\r\nhttp://y\rc mailto:z"));
-        QCOMPARE(view.note(), QStringLiteral("a www.x b\nhttp://y\nc mailto:z"));
-        QCOMPARE(view.extraSelections().size(), 3);
-        QCOMPARE(view.extraSelections().at(1).cursor.selectedText(), QStringLiteral("http://y"));
-        QVERIFY(view.extraSelections().at(0).format.fontUnderline());
-        view.setLinkDetection(false);
-        QCOMPARE(view.extraSelections().size(), 0);
-        view.setNote(QStringLiteral("www.a"));
-        QCOMPARE(view.extraSelections().size(), 0);
-        view.setLinkDetection(true);
-        QCOMPARE(view.extraSelections().size(), 1);
-        view.setNote(QString());
-        QCOMPARE(view.extraSelections().size(), 0);
-    }
-
-    void popupMenuAndCopy()
-    {
-        test::TestEnv env;
-        NoteView view;
-        view.resize(400, 200);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
-        QMenu *menu = view.findChild<QMenu *>(QStringLiteral("mnuPopupNote"));
-        QAction *copy = view.findChild<QAction *>(QStringLiteral("mnuPopupNoteCopy"));
-        QVERIFY(menu && copy);
-        QCOMPARE(copy->text(), QStringLiteral("Copy"));
-
-        // An empty note opens no menu.
-        QTest::mouseClick(view.viewport(), Qt::RightButton, {}, QPoint(10, 10));
-        QVERIFY(!menu->isVisible());
-
-        view.setNote(QStringLiteral("Anne's note\nwith www.example.org"));
-        QTest::mouseClick(view.viewport(), Qt::RightButton, {}, QPoint(10, 10));
-        QVERIFY(menu->isVisible());
-        QVERIFY(copy->isEnabled());
-        menu->close();
-
-        // Nothing selected: the whole note.
-        copy->trigger();
-        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Anne's note\nwith www.example.org"));
-        // A selection across the line break: only it.
-        QTextCursor c = view.textCursor();
-        c.setPosition(7);
-        c.setPosition(16, QTextCursor::KeepAnchor);
-        view.setTextCursor(c);
-        copy->trigger();
-        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("note\nwith"));
-    }
-
-    // A picture of the note for a look by eye: set VELMORA_SNAPSHOTS to a folder.
-    void snapshot()
-    {
-        const QString folder = qEnvironmentVariable("VELMORA_SNAPSHOTS");
-        if (folder.isEmpty())
-            QSKIP("VELMORA_SNAPSHOTS not set");
-        test::TestEnv env;
-        NoteView view;
-        view.resize(360, 120);
-        view.setNote(QStringLiteral("Met at www.example.org on a Sunday.\r\nMail: mailto:anne@example.org\r\n"
-                                    "Old page http://x.example/a?b=c WWW.NOT.A.LINK"));
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
-        view.grab().save(folder + QStringLiteral("/note.png"));
     }
 };
 

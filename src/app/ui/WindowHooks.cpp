@@ -1,0 +1,30 @@
+#include "app/ui/WindowHooks.h"
+
+#include "birthdays/ui/ReminderOptionsWindow.h"
+#include "editor/ui/PersonCommands.h"
+#include "mainwindow/ui/MainWindow.h"
+#include "search/ui/SearchWindow.h"
+
+namespace velmora {
+
+void installWindowHooks(MainWindow &window)
+{
+    MainWindowHooks &hooks = window.hooks();
+    hooks.addPerson = [](QWidget *parent, ListHost &list) { PersonCommands::addPerson(list, parent); };
+    hooks.editPerson = [](QWidget *parent, ListHost &list, int contactnr) {
+        PersonCommands::editPerson(list, contactnr, parent);
+    };
+    // The removal hides the details and rebuilds the list itself, so the
+    // window has nothing left to do afterwards.
+    hooks.removePerson = [](QWidget *, ListHost &list, int contactnr) {
+        PersonCommands::removePerson(list, contactnr);
+        return false;
+    };
+    hooks.advancedSearch = &SearchWindow::run;
+    hooks.reminderOptions = [](QWidget *parent) {
+        ReminderOptionsWindow options(parent);
+        options.exec();
+    };
+}
+
+} // namespace velmora

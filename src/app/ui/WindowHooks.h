@@ -1,0 +1,11 @@
+#pragma once
+
+namespace velmora {
+
+class MainWindow;
+
+// Connects the main window's commands to the windows of the other parts
+// (person editor, advanced search, reminder options).
+void installWindowHooks(MainWindow &window);
+
+} // namespace velmora
