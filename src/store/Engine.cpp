@@ -245,31 +245,94 @@ QString columnText(sqlite3_stmt *st, int i)
     return text ? QString::fromUtf8(text, sqlite3_column_bytes(st, i)) : QString();
 }
 
+QVariant integerValue(qint64 v)
+{
+    if (v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max())
+        return QVariant(int(v));
+    return QVariant(qlonglong(v));
+}
+
+QVariant textValue(const char *utf8, qsizetype size, bool isDate)
+{
+    QString text = QString::fromUtf8(utf8, size);
+    if (isDate && text.size() >= 10 &&
+        (text.size() == 10 || text[10] == QLatin1Char(' ') || text[10] == QLatin1Char('T'))) {
+        const QDate date = QDate::fromString(text.left(10), Qt::ISODate);
+        if (date.isValid())
+            return QVariant(date);
+    }
+    return QVariant(text);
+}
+
 QVariant valueOf(sqlite3_stmt *st, int i, bool isDate)
 {
     switch (sqlite3_column_type(st, i)) {
-    case SQLITE_INTEGER: {
-        const qint64 v = sqlite3_column_int64(st, i);
-        if (v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max())
-            return QVariant(int(v));
-        return QVariant(qlonglong(v));
-    }
+    case SQLITE_INTEGER:
+        return integerValue(sqlite3_column_int64(st, i));
     case SQLITE_FLOAT:
         return QVariant(sqlite3_column_double(st, i));
-    case SQLITE_TEXT: {
-        QString text = columnText(st, i);
-        if (isDate && text.size() >= 10 &&
-            (text.size() == 10 || text[10] == QLatin1Char(' ') || text[10] == QLatin1Char('T'))) {
-            const QDate date = QDate::fromString(text.left(10), Qt::ISODate);
-            if (date.isValid())
-                return QVariant(date);
-        }
-        return QVariant(text);
-    }
+    case SQLITE_TEXT:
+        return textValue(reinterpret_cast<const char *>(sqlite3_column_text(st, i)),
+                         sqlite3_column_bytes(st, i), isDate);
     case SQLITE_BLOB: {
         const auto *data = static_cast<const char *>(sqlite3_column_blob(st, i));
         return QVariant(QByteArray(data, sqlite3_column_bytes(st, i)));
     }
+    default:
+        return QVariant();
+    }
+}
+
+// A value as SQLite gave it, kept until the rows are sorted: texts and
+// binary values in an arena.
+struct RawValue {
+    int type = SQLITE_NULL;
+    quint32 size = 0;
+    union {
+        qint64 integer = 0;
+        double real;
+        size_t offset;
+    };
+};
+
+RawValue rawValueOf(sqlite3_stmt *st, int i, std::string &arena)
+{
+    RawValue v;
+    v.type = sqlite3_column_type(st, i);
+    switch (v.type) {
+    case SQLITE_INTEGER:
+        v.integer = sqlite3_column_int64(st, i);
+        break;
+    case SQLITE_FLOAT:
+        v.real = sqlite3_column_double(st, i);
+        break;
+    case SQLITE_TEXT:
+    case SQLITE_BLOB: {
+        const void *data = v.type == SQLITE_TEXT ? static_cast<const void *>(sqlite3_column_text(st, i))
+                                                 : sqlite3_column_blob(st, i);
+        v.size = quint32(sqlite3_column_bytes(st, i));
+        v.offset = arena.size();
+        if (data)
+            arena.append(static_cast<const char *>(data), v.size);
+        break;
+    }
+    default:
+        break;
+    }
+    return v;
+}
+
+QVariant valueOf(const RawValue &v, const std::string &arena, bool isDate)
+{
+    switch (v.type) {
+    case SQLITE_INTEGER:
+        return integerValue(v.integer);
+    case SQLITE_FLOAT:
+        return QVariant(v.real);
+    case SQLITE_TEXT:
+        return textValue(arena.data() + v.offset, qsizetype(v.size), isDate);
+    case SQLITE_BLOB:
+        return QVariant(QByteArray(arena.data() + v.offset, qsizetype(v.size)));
     default:
         return QVariant();
     }
@@ -612,20 +675,6 @@ QVariant Recordset::field(const QString &name) const
     return m_chunks[cell >> kChunkBits][cell & ((size_t(1) << kChunkBits) - 1)];
 }
 
-void Recordset::putInOrder(const std::vector<int> &order)
-{
-    std::vector<std::vector<QVariant>> stored;
-    stored.swap(m_chunks);
-    const auto storedCell = [&](size_t cell) -> QVariant & {
-        return stored[cell >> kChunkBits][cell & ((size_t(1) << kChunkBits) - 1)];
-    };
-    const size_t columns = m_columns.size();
-    for (int row : order) {
-        for (size_t i = 0; i < columns; ++i)
-            appendCell(std::move(storedCell(size_t(row) * columns + i)));
-    }
-}
-
 namespace {
 
 // One value of a sort term, ordered as SQLite orders values: Null, then
@@ -829,20 +878,37 @@ DbError openRecordset(Connection &connection, const QString &statement, Recordse
     Recordset filled;
     filled.reset(std::move(columns));
     std::vector<SortValue> keys;
-    std::string arena;
+    std::string sortArena;
+    // Rows to be sorted are kept raw first and turned into values in their
+    // final order.
+    std::vector<RawValue> raw;
+    std::string rawArena;
     SortCollator::Session collator(SortCollator::instance());
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-        for (int i = 0; i < count; ++i)
-            filled.appendCell(valueOf(st, i, isDate[size_t(i)]));
-        for (int t = 0; t < terms; ++t)
-            keys.push_back(sortValueOf(st, count + t, sort.byLocale[size_t(t)], collator, arena));
+        if (terms > 0) {
+            for (int i = 0; i < count; ++i)
+                raw.push_back(rawValueOf(st, i, rawArena));
+            for (int t = 0; t < terms; ++t)
+                keys.push_back(sortValueOf(st, count + t, sort.byLocale[size_t(t)], collator, sortArena));
+        } else {
+            for (int i = 0; i < count; ++i)
+                filled.appendCell(valueOf(st, i, isDate[size_t(i)]));
+        }
         ++filled.m_rows;
     }
     if (rc != SQLITE_DONE)
         return errorOf(db, rc);
-    if (terms > 0 && filled.m_rows > 1)
-        filled.putInOrder(sortedOrder(keys, terms, sort.descending, arena));
+    if (terms > 0) {
+        const std::vector<int> order = filled.m_rows > 1
+                                           ? sortedOrder(keys, terms, sort.descending, sortArena)
+                                           : std::vector<int>(size_t(filled.m_rows), 0);
+        for (int row : order) {
+            for (int i = 0; i < count; ++i)
+                filled.appendCell(
+                    valueOf(raw[size_t(row) * size_t(count) + size_t(i)], rawArena, isDate[size_t(i)]));
+        }
+    }
     rs = std::move(filled);
     return {};
 }

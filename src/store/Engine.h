@@ -120,7 +120,6 @@ private:
     int rowCount() const { return m_rows; }
     int columnIndex(const QString &name) const;
     void appendCell(QVariant value);
-    void putInOrder(const std::vector<int> &order);
     std::vector<Column> m_columns;
     std::vector<std::vector<QVariant>> m_chunks;
     int m_rows = 0;

@@ -7,21 +7,124 @@
 #include <unicode/ucol.h>
 #include <unicode/uiter.h>
 
-#include <unordered_map>
+#include <cstring>
+#include <memory>
 #include <vector>
 
 namespace velmora {
 
 namespace {
 
-struct ViewHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+// Texts and their keys are kept in blocks that never move, so that a key
+// handed out stays where it is until the cache is emptied.
+class Arena {
+public:
+    const char *store(std::string_view bytes)
+    {
+        if (bytes.size() > kBlock / 4) {
+            m_blocks.insert(m_blocks.begin(), std::make_unique<char[]>(bytes.size()));
+            std::memcpy(m_blocks.front().get(), bytes.data(), bytes.size());
+            return m_blocks.front().get();
+        }
+        if (m_blocks.empty() || m_used + bytes.size() > kBlock) {
+            m_blocks.push_back(std::make_unique<char[]>(kBlock));
+            m_used = 0;
+        }
+        char *at = m_blocks.back().get() + m_used;
+        std::memcpy(at, bytes.data(), bytes.size());
+        m_used += bytes.size();
+        return at;
+    }
+    void clear()
+    {
+        m_blocks.clear();
+        m_used = 0;
+    }
+
+private:
+    static constexpr size_t kBlock = size_t(1) << 18;
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+    size_t m_used = 0;
 };
 
-struct ViewEqual {
-    using is_transparent = void;
-    bool operator()(std::string_view a, std::string_view b) const { return a == b; }
+// An open-addressing table from text to sort key: a list of 32,767 names
+// asks for 65,534 keys, and a compact table answers them from the cache.
+class KeyCache {
+public:
+    KeyCache() { clear(); }
+
+    size_t size() const { return m_count; }
+
+    void clear()
+    {
+        m_slots.assign(kFirstSize, Slot());
+        m_count = 0;
+        m_arena.clear();
+    }
+
+    // The key of text, computing it with make when it is not known yet.
+    template <typename Make> std::string_view find(std::string_view text, Make make)
+    {
+        const uint64_t hash = hashOf(text);
+        size_t i = size_t(hash) & (m_slots.size() - 1);
+        for (;; i = (i + 1) & (m_slots.size() - 1)) {
+            const Slot &slot = m_slots[i];
+            if (!slot.hash)
+                break;
+            if (slot.hash == hash && slot.textSize == text.size() &&
+                std::memcmp(slot.text, text.data(), text.size()) == 0)
+                return std::string_view(slot.key, slot.keySize);
+        }
+        const std::string key = make(text);
+        Slot &slot = m_slots[i];
+        slot.hash = hash;
+        slot.text = m_arena.store(text);
+        slot.textSize = quint32(text.size());
+        slot.key = m_arena.store(key);
+        slot.keySize = quint32(key.size());
+        const std::string_view found(slot.key, slot.keySize);
+        if (++m_count * 2 > m_slots.size())
+            grow();
+        return found;
+    }
+
+private:
+    struct Slot {
+        uint64_t hash = 0; // 0: empty
+        const char *text = nullptr;
+        const char *key = nullptr;
+        quint32 textSize = 0;
+        quint32 keySize = 0;
+    };
+    static constexpr size_t kFirstSize = 4096;
+
+    static uint64_t hashOf(std::string_view text)
+    {
+        uint64_t h = 14695981039346656037ull; // FNV-1a
+        for (char c : text) {
+            h ^= uint8_t(c);
+            h *= 1099511628211ull;
+        }
+        return h ? h : 1;
+    }
+
+    void grow()
+    {
+        std::vector<Slot> old(m_slots.size() * 2);
+        old.swap(m_slots);
+        for (const Slot &slot : old) {
+            if (!slot.hash)
+                continue;
+            size_t i = size_t(slot.hash) & (m_slots.size() - 1);
+            while (m_slots[i].hash)
+                i = (i + 1) & (m_slots.size() - 1);
+            m_slots[i] = slot;
+        }
+    }
+
+    std::vector<Slot> m_slots;
+    size_t m_count = 0;
+    Arena m_arena;
 };
 
 // A book holds at most 32,767 persons with a handful of texts each; the cache
@@ -40,7 +143,7 @@ QString systemLocaleName()
 
 struct SortCollator::Private {
     UCollator *collator = nullptr;
-    std::unordered_map<std::string, std::string, ViewHash, ViewEqual> cache;
+    KeyCache cache;
     std::vector<uint8_t> buffer;
     QRecursiveMutex mutex; // a statement may look keys up while a session holds it
 
@@ -111,10 +214,7 @@ void SortCollator::setLocale(const QString &localeName)
 
 std::string_view SortCollator::lookUp(std::string_view utf8)
 {
-    auto it = d->cache.find(utf8);
-    if (it == d->cache.end())
-        it = d->cache.emplace(std::string(utf8), d->computeKey(utf8)).first;
-    return it->second;
+    return d->cache.find(utf8, [this](std::string_view text) { return d->computeKey(text); });
 }
 
 std::string_view SortCollator::sortKey(std::string_view utf8)

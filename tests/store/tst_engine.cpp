@@ -836,6 +836,10 @@ private slots:
             << false;
         QTest::newRow("result column name")
             << "SELECT Lastname AS Firstname FROM Person ORDER BY Firstname" << false;
+        QTest::newRow("result column name without AS")
+            << "SELECT Contactnr, Lastname Firstname FROM Person ORDER BY Firstname" << false;
+        QTest::newRow("expression and table column")
+            << "SELECT Contactnr, Lastname FROM Person ORDER BY Lastname, Firstname" << true;
         QTest::newRow("limit") << "SELECT * FROM Person ORDER BY Lastname LIMIT 3" << false;
         QTest::newRow("own collation") << "SELECT * FROM Person ORDER BY Lastname COLLATE BINARY" << false;
         QTest::newRow("position") << "SELECT Lastname FROM Person ORDER BY 1" << false;
