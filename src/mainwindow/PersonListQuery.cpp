@@ -3,6 +3,8 @@
 #include "mainwindow/PersonKey.h"
 #include "store/Sql.h"
 
+#include <QVarLengthArray>
+
 namespace velmora {
 
 bool isFirstNameOrder(const QString &listSetting)
@@ -10,22 +12,37 @@ bool isFirstNameOrder(const QString &listSetting)
     return listSetting == QLatin1String(kFirstNameLastName);
 }
 
-bool phoneNumberMatches(const QString &number, const QString &searched, int match)
+namespace {
+
+// Compares the digits of a stored number with digits already taken from the
+// searched text, without building a new text for every phone row.
+bool digitsMatch(QStringView number, QStringView wanted, int match)
 {
-    const QString digits = digitsOnly(number);
-    const QString wanted = digitsOnly(searched);
+    QVarLengthArray<char16_t, 64> digits;
+    for (const QChar c : number) {
+        if (c.unicode() >= '0' && c.unicode() <= '9')
+            digits.append(c.unicode());
+    }
+    const QStringView have(digits.constData(), digits.size());
     switch (match) {
     case 0:
-        return digits == wanted;
+        return have == wanted;
     case 1:
-        return digits.contains(wanted);
+        return have.contains(wanted);
     case 2:
-        return digits.startsWith(wanted);
+        return have.startsWith(wanted);
     case 3:
-        return digits.endsWith(wanted);
+        return have.endsWith(wanted);
     default:
         return false;
     }
+}
+
+} // namespace
+
+bool phoneNumberMatches(const QString &number, const QString &searched, int match)
+{
+    return digitsMatch(number, digitsOnly(searched), match);
 }
 
 bool usesSearchStatement(bool searchMode, const SearchState &state)
@@ -100,9 +117,11 @@ DbError loadPersonList(const QString &listSetting, bool searchMode, const Search
         if (DbError e = openRecordset(phoneSearchStatement(state), phones))
             return e;
         const QString wanted = digitsOnly(state.phoneNumber);
+        const QString numberName = QStringLiteral("Number");
+        const QString contactnrName = QStringLiteral("Contactnr");
         for (; !phones.eof(); phones.moveNext()) {
-            if (phoneNumberMatches(phones.text(QStringLiteral("Number")), wanted, state.phoneMatch))
-                matched.push_back(phones.field(QStringLiteral("Contactnr")).toInt());
+            if (digitsMatch(phones.text(numberName), wanted, state.phoneMatch))
+                matched.push_back(phones.field(contactnrName).toInt());
         }
     }
     const QString sql = personListStatement(listSetting, searchMode, state, matched);
