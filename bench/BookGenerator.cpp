@@ -1,5 +1,6 @@
 #include "BookGenerator.h"
 
+#include "store/Database.h"
 #include "store/Engine.h"
 
 #include <QDir>
@@ -101,25 +102,11 @@ bool BookGenerator::write(const QString &path, int count)
     Connection c;
     if (c.open(path, QString()))
         return false;
-    const char *const schema[] = {
-        "CREATE TABLE Person ( Contactnr SMALLINT, Firstname CHAR(20), Lastname CHAR(20), Dateofbirth DATE, "
-        "Address MEMO, [Note] MEMO, CONSTRAINT ContactPK PRIMARY KEY(Contactnr) ) ",
-        "CREATE TABLE Phone ( Contactnr SMALLINT, [Order] TINYINT, [Number] CHAR(20), Description CHAR(15), "
-        "CONSTRAINT PhonePK PRIMARY KEY(Contactnr, [Order]), CONSTRAINT PhoneFK FOREIGN KEY(Contactnr) "
-        "REFERENCES Person(Contactnr) ) ",
-        "CREATE TABLE Email ( Contactnr SMALLINT, [Order] TINYINT, Email CHAR(50), Description CHAR(15), "
-        "CONSTRAINT EmailPK PRIMARY KEY(Contactnr, [Order]), CONSTRAINT EmailFK FOREIGN KEY(Contactnr) "
-        "REFERENCES Person(Contactnr) ) ",
-        "ALTER TABLE Person ALTER COLUMN Firstname CHAR(50) ",
-        "ALTER TABLE Person ALTER COLUMN Lastname CHAR(50) ",
-        "ALTER TABLE Phone ALTER COLUMN [Number] CHAR(50) ",
-        "ALTER TABLE Phone ALTER COLUMN Description CHAR(100) ",
-        "ALTER TABLE Email ALTER COLUMN Email CHAR(100) ",
-        "ALTER TABLE Email ALTER COLUMN Description CHAR(100) ",
-    };
-    for (const char *statement : schema) {
-        if (DbError e = c.execute(QString::fromUtf8(statement))) {
-            std::fprintf(stderr, "BookGenerator: %s: %s\n", statement, qPrintable(e.description));
+    // The book's own layout, widened as every opened book is.
+    const QStringList schema = Database::createTableStatements() + Database::upgradeStatements();
+    for (const QString &statement : schema) {
+        if (DbError e = c.execute(statement)) {
+            std::fprintf(stderr, "BookGenerator: %s: %s\n", qPrintable(statement), qPrintable(e.description));
             return false;
         }
     }

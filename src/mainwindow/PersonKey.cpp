@@ -64,7 +64,7 @@ QString digitsOnly(const QString &text)
     return out;
 }
 
-QString trimBlanks(const QString &text)
+QStringView trimBlanksView(QStringView text)
 {
     qsizetype start = 0;
     qsizetype end = text.size();
@@ -72,9 +72,13 @@ QString trimBlanks(const QString &text)
         ++start;
     while (end > start && text.at(end - 1) == QLatin1Char(' '))
         --end;
-    if (start == 0 && end == text.size())
-        return text;
     return text.mid(start, end - start);
+}
+
+QString trimBlanks(const QString &text)
+{
+    const QStringView trimmed = trimBlanksView(text);
+    return trimmed.size() == text.size() ? text : trimmed.toString();
 }
 
 } // namespace velmora

@@ -20,6 +20,7 @@ QString digitsOnly(const QString &text);
 
 // The text without leading and trailing blanks (only the blank character;
 // names come back padded with blanks from fixed-width columns).
+QStringView trimBlanksView(QStringView text);
 QString trimBlanks(const QString &text);
 
 } // namespace velmora

@@ -10,17 +10,6 @@ namespace velmora {
 
 namespace {
 
-QStringView trimmedView(const QString &text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text.at(start) == QLatin1Char(' '))
-        ++start;
-    while (end > start && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return QStringView(text).mid(start, end - start);
-}
-
 // Lower-casing character by character gives the same text as lower-casing
 // the whole, except for surrogate pairs and the one character whose lower
 // case is two characters (U+0130, capital I with dot above).
@@ -59,7 +48,7 @@ Verdict quickCompare(QStringView text, const QString &subItemText, const QString
         return Verdict::NoMatch;
     if (++at >= typed.size())
         return Verdict::Match;
-    v = comparePart(trimmedView(subItemText), typed, &at);
+    v = comparePart(trimBlanksView(subItemText), typed, &at);
     return v == Verdict::Exhausted ? Verdict::NoMatch : v;
 }
 
@@ -69,7 +58,7 @@ bool QuickSearch::matches(const QString &text, const QString &subItem, const QSt
 {
     if (loweredTyped.isEmpty())
         return true;
-    const QStringView t = trimmedView(text);
+    const QStringView t = trimBlanksView(text);
     switch (quickCompare(t, subItem, loweredTyped)) {
     case Verdict::Match:
         return true;
@@ -80,7 +69,7 @@ bool QuickSearch::matches(const QString &text, const QString &subItem, const QSt
         break;
     }
     const QString full =
-        (t.toString() + QLatin1Char(' ') + trimmedView(subItem).toString().toLower()).toLower();
+        (t.toString() + QLatin1Char(' ') + trimBlanksView(subItem).toString().toLower()).toLower();
     return full.startsWith(loweredTyped);
 }
 

@@ -3,6 +3,7 @@
 // A small book for the search tests: persons chosen so that every operator of
 // every row finds some and misses others.
 
+#include "store/Database.h"
 #include "store/Engine.h"
 #include "store/Sql.h"
 
@@ -22,16 +23,7 @@ public:
         const DbError opened = m_connection.open(path, QString());
         QVERIFY2(!opened.failed(), qPrintable(opened.description));
         setCurrentConnection(&m_connection);
-        const QStringList schema = {
-            "CREATE TABLE Person ( Contactnr SMALLINT, Firstname CHAR(20), Lastname CHAR(20), Dateofbirth "
-            "DATE, Address MEMO, [Note] MEMO, CONSTRAINT ContactPK PRIMARY KEY(Contactnr) ) ",
-            "CREATE TABLE Phone ( Contactnr SMALLINT, [Order] TINYINT, [Number] CHAR(20), Description "
-            "CHAR(15), CONSTRAINT PhonePK PRIMARY KEY(Contactnr, [Order]), CONSTRAINT PhoneFK FOREIGN "
-            "KEY(Contactnr) REFERENCES Person(Contactnr) ) ",
-            "CREATE TABLE Email ( Contactnr SMALLINT, [Order] TINYINT, Email CHAR(50), Description "
-            "CHAR(15), CONSTRAINT EmailPK PRIMARY KEY(Contactnr, [Order]), CONSTRAINT EmailFK FOREIGN "
-            "KEY(Contactnr) REFERENCES Person(Contactnr) ) ",
-        };
+        const QStringList schema = Database::createTableStatements();
         for (const QString &sql : schema)
             run(sql);
 
