@@ -39,21 +39,6 @@ private slots:
         QVERIFY2(!time.contains(QLatin1Char(' ')) || time.endsWith(QStringLiteral("AM")), qPrintable(time));
     }
 
-    void entriesAreAppended()
-    {
-        test::TestEnv env;
-        writeLog(QStringLiteral("first"));
-        env.clock.set(QDateTime(QDate(2027, 1, 2), QTime(23, 59, 58)));
-        writeLog(QStringLiteral("second\r\nwith a line break"));
-        const QList<QByteArray> lines = readAll(programLog(env)).split('\n');
-        QCOMPARE(lines.size(), 4); // two entries, one of them holding a line break, and the final empty piece
-        QVERIFY(lines[0].endsWith(" - first\r"));
-        QVERIFY(lines[1].endsWith(" - second\r"));
-        QCOMPARE(lines[2], QByteArray("with a line break\r"));
-        QVERIFY(lines[1].startsWith(QLocale::system().toString(QDate(2027, 1, 2), QLocale::ShortFormat).toUtf8()));
-        QVERIFY(lines[1].contains("59"));
-    }
-
     void unwritableProgramFolderFallsBackToDataFolder()
     {
         test::TestEnv env;
@@ -91,9 +76,6 @@ private slots:
         const QString jetText = QStringLiteral("Microsoft Jet 4.0 is missing or the database is not accessible!");
         QTest::newRow("mdac ok") << false << int(Answer::Ok) << mdac
                                  << "MdacError: -2147221005 Invalid class string";
-        QTest::newRow("mdac cancel") << false << int(Answer::Cancel) << mdac
-                                     << "MdacError: -2147221005 Invalid class string";
-        QTest::newRow("jet ok") << true << int(Answer::Ok) << jetText << "JetError: 14 Cannot open file";
         QTest::newRow("jet cancel") << true << int(Answer::Cancel) << jetText << "JetError: 14 Cannot open file";
     }
     void componentReports()
@@ -121,19 +103,6 @@ private slots:
             QCOMPARE(env.launcher.urls, std::vector<QString>{websiteAddress()});
         else
             QVERIFY(env.launcher.urls.empty());
-    }
-
-    void messageAndLog()
-    {
-        test::TestEnv env;
-        reportError(QStringLiteral("Error adding password: "), -2147217843, QStringLiteral("Not a valid password."));
-        QCOMPARE(env.prompts.messageCount(), 1);
-        const auto &shown = env.prompts.shown().front();
-        QCOMPARE(shown.text, QStringLiteral("Error -2147217843: Not a valid password."));
-        QCOMPARE(shown.title, QStringLiteral("Error"));
-        QCOMPARE(shown.icon, Icon::Exclamation);
-        QCOMPARE(shown.buttons, Buttons::Ok);
-        QVERIFY(readAll(programLog(env)).endsWith(" - Error adding password: -2147217843: Not a valid password.\r\n"));
     }
 };
 

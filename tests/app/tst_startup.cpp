@@ -26,8 +26,6 @@ private slots:
             << QStringList{exe, QStringLiteral("  ")} << "" << int(StartMode::Default);
         QTest::newRow("reminder") << QStringList{exe, QStringLiteral("/Reminder")} << "/Reminder"
                                   << int(StartMode::Reminder);
-        QTest::newRow("reminder with blanks")
-            << QStringList{exe, QStringLiteral(" /Reminder ")} << "/Reminder" << int(StartMode::Reminder);
         QTest::newRow("reminder lower case")
             << QStringList{exe, QStringLiteral("/reminder")} << "/reminder" << int(StartMode::DatabasePath);
         QTest::newRow("reminder and more")
@@ -64,7 +62,6 @@ private slots:
         QTest::addColumn<bool>("maximized");
         QTest::newRow("maximized") << "2" << true;
         QTest::newRow("minimized starts normal") << "1" << false;
-        QTest::newRow("normal") << "0" << false;
         QTest::newRow("missing") << "" << false;
         QTest::newRow("junk") << "max" << false;
     }
@@ -80,7 +77,6 @@ private slots:
         QTest::addColumn<int>("signalNumber");
         QTest::newRow("SIGTERM") << int(SIGTERM);
         QTest::newRow("SIGINT") << int(SIGINT);
-        QTest::newRow("SIGHUP") << int(SIGHUP);
     }
     void stopSignalsArriveOnTheEventLoop()
     {

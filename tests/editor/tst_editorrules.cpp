@@ -39,39 +39,23 @@ private slots:
         QTest::addColumn<QString>("sql"); // empty: invalid
 
         QTest::newRow("untouched field") << "//" << DMY << "Null";
-        QTest::newRow("untouched field, year first") << "//" << YMD << "Null";
         QTest::newRow("day first") << "31/12/1970" << DMY << "#12/31/1970#";
         QTest::newRow("month first") << "12/31/1970" << MDY << "#12/31/1970#";
         QTest::newRow("year first") << "1970/12/31" << YMD << "#12/31/1970#";
         QTest::newRow("29 February in a leap year") << "29/02/2000" << DMY << "#02/29/2000#";
         QTest::newRow("29 February otherwise") << "29/02/2001" << DMY << "";
-        QTest::newRow("29 February 1900") << "29/02/1900" << DMY << "";
         QTest::newRow("single-digit day") << "1/12/1970" << DMY << "#12/1/1970#";
-        QTest::newRow("single-digit month") << "15/3/1970" << DMY << "#3/15/1970#";
         QTest::newRow("day section empty") << "/12/1970" << DMY << "";
-        QTest::newRow("month section empty") << "31//1970" << DMY << "";
-        QTest::newRow("year section empty") << "31/12/" << DMY << "";
         QTest::newRow("two-digit year") << "31/12/70" << DMY << "";
-        QTest::newRow("year 0000") << "01/01/0000" << DMY << "";
         QTest::newRow("year 0001") << "01/01/0001" << DMY << "#01/01/0001#";
         QTest::newRow("month 13") << "01/13/1970" << DMY << "";
-        QTest::newRow("month 00") << "01/00/1970" << DMY << "";
-        QTest::newRow("day 00") << "00/01/1970" << DMY << "";
         QTest::newRow("31 April") << "31/04/1970" << DMY << "";
-        QTest::newRow("31 April, month first") << "04/31/1970" << MDY << "";
         QTest::newRow("day first read as month first") << "31/12/1970" << MDY << "";
-        QTest::newRow("unknown format reads day first") << "31/12/1970"
-                                                        << "dd.mm.yyyy"
-                                                        << "#12/31/1970#";
+        QTest::newRow("unknown format reads day first") << "31/12/1970" << "dd.mm.yyyy" << "#12/31/1970#";
         QTest::newRow("no slash") << "31121970" << DMY << "";
-        QTest::newRow("one slash") << "31/121970" << DMY << "";
-        QTest::newRow("three slashes") << "31/12/19/70" << DMY << "";
         QTest::newRow("letters") << "3a/12/1970" << DMY << "";
-        QTest::newRow("blanks") << "3 /12/1970" << DMY << "";
         QTest::newRow("prompt characters left in") << "3_/12/1970" << DMY << "";
         QTest::newRow("non-ASCII digits") << "٣١/12/1970" << DMY << "";
-        QTest::newRow("empty text") << "" << DMY << "";
-        QTest::newRow("three-digit day") << "031/12/1970" << DMY << "";
     }
     void dateOfBirth()
     {
@@ -87,67 +71,16 @@ private slots:
         }
     }
 
-    void dateFieldRoundTrip_data()
-    {
-        QTest::addColumn<QString>("format");
-        QTest::addColumn<QString>("mask");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("day first") << DMY << "99/99/9999;_"
-                                   << "05/03/1970";
-        QTest::newRow("month first") << MDY << "99/99/9999;_"
-                                     << "03/05/1970";
-        QTest::newRow("year first") << YMD << "9999/99/99;_"
-                                    << "1970/03/05";
-    }
-    void dateFieldRoundTrip()
-    {
-        QFETCH(QString, format);
-        QFETCH(QString, mask);
-        QFETCH(QString, text);
-        const QDate date(1970, 3, 5);
-        QCOMPARE(DateOfBirth::inputMask(format), mask);
-        QCOMPARE(DateOfBirth::fieldText(date, format), text);
-        QCOMPARE(*dateOfBirthToSql(text, format), DateOfBirth::sqlLiteral(date));
-        QCOMPARE(DateOfBirth::fieldText(QDate(), format), QString());
-        QCOMPARE(DateOfBirth::sqlLiteral(QDate()), QStringLiteral("Null"));
-        QCOMPARE(DateOfBirth::fieldText(QDate(99, 1, 2), format).count(QLatin1String("0099")), 1);
-    }
-
     void descriptionFromItemText_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("description");
-        QTest::newRow("no description") << "0471 12"
-                                        << "0471 12"
-                                        << "";
-        QTest::newRow("description") << "0471 12 (home)"
-                                     << "0471 12"
-                                     << "home";
-        QTest::newRow("parentheses inside") << "123 (work (old))"
-                                            << "123"
-                                            << "work (old)";
-        QTest::newRow("no closing parenthesis: cut by length") << "123 (a (b"
-                                                               << "123"
-                                                               << "a (";
-        QTest::newRow("single character") << "1 (x)"
-                                          << "1"
-                                          << "x";
-        QTest::newRow("text shorter than value") << "12"
-                                                 << "123"
-                                                 << "";
-        QTest::newRow("one character longer") << "12x"
-                                              << "12"
-                                              << "";
-        QTest::newRow("three longer") << "12 ()"
-                                      << "12"
-                                      << "";
-        QTest::newRow("empty") << ""
-                               << ""
-                               << "";
-        QTest::newRow("non-Latin") << "a@b.c (Вася)"
-                                   << "a@b.c"
-                                   << "Вася";
+        QTest::newRow("no description") << "0471 12" << "0471 12" << "";
+        QTest::newRow("description") << "0471 12 (home)" << "0471 12" << "home";
+        QTest::newRow("parentheses inside") << "123 (work (old))" << "123" << "work (old)";
+        QTest::newRow("no closing parenthesis: cut by length") << "123 (a (b" << "123" << "a (";
+        QTest::newRow("one character longer") << "12x" << "12" << "";
     }
     void descriptionFromItemText()
     {
@@ -155,54 +88,6 @@ private slots:
         QFETCH(QString, value);
         QFETCH(QString, description);
         QCOMPARE(velmora::descriptionFromItemText(text, value), description);
-    }
-
-    void makeEntry_data()
-    {
-        QTest::addColumn<QString>("valueField");
-        QTest::addColumn<QString>("descriptionField");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<bool>("hasDescription");
-        QTest::newRow("number alone") << "0471 12 34"
-                                      << ""
-                                      << "0471 12 34"
-                                      << "0471 12 34" << false;
-        QTest::newRow("inner blanks and home") << "0471 12 34"
-                                               << "home"
-                                               << "0471 12 34 (home)"
-                                               << "0471 12 34" << true;
-        QTest::newRow("blanks around, no description") << "  0471  "
-                                                       << "   "
-                                                       << "  0471  "
-                                                       << "0471" << false;
-        QTest::newRow("blanks around both") << " 0471 "
-                                            << " home "
-                                            << "0471 (home)"
-                                            << "0471" << true;
-        QTest::newRow("address of one blank") << " "
-                                              << ""
-                                              << " "
-                                              << "" << false;
-        QTest::newRow("parenthesised description") << "a@b.c"
-                                                   << "work (old)"
-                                                   << "a@b.c (work (old))"
-                                                   << "a@b.c" << true;
-    }
-    void makeEntry()
-    {
-        QFETCH(QString, valueField);
-        QFETCH(QString, descriptionField);
-        QFETCH(QString, text);
-        QFETCH(QString, value);
-        QFETCH(bool, hasDescription);
-        const ListEntry entry = EditorRules::makeEntry(valueField, descriptionField);
-        QCOMPARE(entry.text, text);
-        QCOMPARE(entry.value, value);
-        QCOMPARE(EditorRules::hasDescription(entry), hasDescription);
-        // What the edit dialog shows again, and what is written.
-        QCOMPARE(velmora::descriptionFromItemText(entry.text.trimmed(), entry.value),
-                 hasDescription ? descriptionField.trimmed() : QString());
     }
 
     void listControls_data()
@@ -215,19 +100,12 @@ private slots:
         const ListEntry described{QStringLiteral("456 (home)"), QStringLiteral("456")};
         const ListEntry blanks{QStringLiteral("  789  "), QStringLiteral("789")};
         QTest::newRow("empty list") << Entries{} << -1 << false << Controls{};
-        QTest::newRow("empty e-mail list") << Entries{} << -1 << true << Controls{};
         QTest::newRow("no selection counts as empty") << Entries{plain} << -1 << false << Controls{};
         QTest::newRow("one entry") << Entries{plain} << 0 << false << controls(true, false, false, false);
         QTest::newRow("one described entry")
             << Entries{described} << 0 << false << controls(true, false, false, true);
-        QTest::newRow("blanks are no description")
-            << Entries{blanks} << 0 << false << controls(true, false, false, false);
-        QTest::newRow("first of three")
-            << Entries{plain, described, plain} << 0 << false << controls(true, false, true, false);
         QTest::newRow("middle of three")
             << Entries{plain, described, plain} << 1 << false << controls(true, true, true, true);
-        QTest::newRow("last of three")
-            << Entries{plain, described, plain} << 2 << false << controls(true, true, false, false);
         QTest::newRow("e-mail, other provider")
             << Entries{{QStringLiteral("a@example.org"), QStringLiteral("a@example.org")}} << 0 << true
             << controls(true, false, false, false, true, false);
@@ -237,9 +115,6 @@ private slots:
         QTest::newRow("e-mail with msn in the description")
             << Entries{{QStringLiteral("a@x.org (MSN chat)"), QStringLiteral("a@x.org")}} << 0 << true
             << controls(true, false, false, true, true, true);
-        QTest::newRow("e-mail at Yahoo")
-            << Entries{{QStringLiteral("b@yahoo.de"), QStringLiteral("b@yahoo.de")}} << 0 << true
-            << controls(true, false, false, false, true, true);
         QTest::newRow("phone mentioning yahoo has no website")
             << Entries{{QStringLiteral("1 (yahoo)"), QStringLiteral("1")}} << 0 << false
             << controls(true, false, false, true);

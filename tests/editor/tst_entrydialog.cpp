@@ -37,45 +37,6 @@ QString row(QListWidget &list, int i)
 class TestEntryDialog : public QObject {
     Q_OBJECT
 private slots:
-    void namesAndCaptions_data()
-    {
-        QTest::addColumn<Kind>("kind");
-        QTest::addColumn<Mode>("mode");
-        QTest::addColumn<bool>("editWindow");
-        QTest::addColumn<QString>("name");
-        for (bool editWindow : {false, true}) {
-            for (Kind kind : {Kind::Phone, Kind::Email}) {
-                for (Mode mode : {Mode::Add, Mode::Edit}) {
-                    const QString name =
-                        QStringLiteral("frmContact%1%2%3")
-                            .arg(editWindow ? "Edit" : "Add", kind == Kind::Phone ? "Phone" : "Email",
-                                 mode == Mode::Add ? "Add" : "Edit");
-                    QTest::newRow(qPrintable(name)) << kind << mode << editWindow << name;
-                }
-            }
-        }
-    }
-    void namesAndCaptions()
-    {
-        test::TestEnv env;
-        QFETCH(Kind, kind);
-        QFETCH(Mode, mode);
-        QFETCH(bool, editWindow);
-        QListWidget list;
-        addRow(list, QStringLiteral("1"), QStringLiteral("1"));
-        list.setCurrentRow(0);
-        EntryDialog dialog(kind, mode, editWindow, &list, {});
-        QTEST(dialog.objectName(), "name");
-        QCOMPARE(dialog.windowTitle(), mode == Mode::Add ? QStringLiteral("Add") : QStringLiteral("Edit"));
-        const bool phone = kind == Kind::Phone;
-        QCOMPARE(dialog.valueField()->objectName(),
-                 phone ? QStringLiteral("txtNumber") : QStringLiteral("txtEmail"));
-        QCOMPARE(dialog.valueField()->maxLength(), phone ? 50 : 100);
-        QVERIFY(dialog.okButton()->isDefault());
-        // OK starts disabled in the add dialogs only.
-        QCOMPARE(dialog.okButton()->isEnabled(), mode == Mode::Edit);
-    }
-
     void okFollowsTheValue_data()
     {
         QTest::addColumn<Kind>("kind");
@@ -84,7 +45,6 @@ private slots:
         QTest::newRow("phone: blanks only") << Kind::Phone << "   " << false;
         QTest::newRow("phone: a digit") << Kind::Phone << " 1" << true;
         QTest::newRow("e-mail: one blank") << Kind::Email << " " << true;
-        QTest::newRow("e-mail: an address") << Kind::Email << "a@b" << true;
     }
     void okFollowsTheValue()
     {
@@ -117,21 +77,13 @@ private slots:
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("description");
         QTest::addColumn<QString>("row");
-        QTest::newRow("inner blanks and home") << Kind::Phone << "0471 12 34"
-                                               << "home"
-                                               << "0471 12 34 (home)=0471 12 34|0471 12 34 (home)";
         QTest::newRow("blanks around, no description") << Kind::Phone << "  0471  "
                                                        << "  "
                                                        << "  0471  =0471|  0471  ";
-        QTest::newRow("e-mail of one blank") << Kind::Email << " "
-                                             << ""
-                                             << " =| ";
+        QTest::newRow("e-mail of one blank") << Kind::Email << " " << "" << " =| ";
         QTest::newRow("description with parentheses") << Kind::Email << "a@b.c"
                                                       << "work (old)"
                                                       << "a@b.c (work (old))=a@b.c|a@b.c (work (old))";
-        QTest::newRow("non-Latin") << Kind::Email << "иван@пример.рф"
-                                   << "дом"
-                                   << "иван@пример.рф (дом)=иван@пример.рф|иван@пример.рф (дом)";
     }
     void addWritesTheEntry()
     {
@@ -170,12 +122,6 @@ private slots:
             << "123"
             << "123"
             << "work (old)" << QString() << "123 (work (old))=123|123 (work (old))";
-        QTest::newRow("description added") << "123"
-                                           << "123"
-                                           << "123"
-                                           << ""
-                                           << "home"
-                                           << "123 (home)=123|123 (home)";
         QTest::newRow("description removed") << "123 (home)"
                                              << "123"
                                              << "123"
@@ -209,37 +155,6 @@ private slots:
         QCOMPARE(row(list, 0), QStringLiteral("other=other|other"));
     }
 
-    void cancelLeavesTheList()
-    {
-        test::TestEnv env;
-        QListWidget list;
-        addRow(list, QStringLiteral("123 (home)"), QStringLiteral("123"));
-        list.setCurrentRow(0);
-        int controls = 0;
-        EntryDialog dialog(Kind::Phone, Mode::Edit, false, &list, [&] { ++controls; });
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        dialog.valueField()->setText(QStringLiteral("999"));
-        dialog.descriptionField()->setText(QStringLiteral("changed"));
-        QTest::keyClick(&dialog, Qt::Key_Escape);
-        QCOMPARE(dialog.result(), int(QDialog::Rejected));
-        QCOMPARE(row(list, 0), QStringLiteral("123 (home)=123|123 (home)"));
-        QCOMPARE(controls, 0);
-    }
-
-    void fontSizeOnlyInAddDialogs()
-    {
-        test::TestEnv env;
-        saveSetting(QStringLiteral("Font Size"), QStringLiteral("10"));
-        QListWidget list;
-        addRow(list, QStringLiteral("1"), QStringLiteral("1"));
-        list.setCurrentRow(0);
-        EntryDialog add(Kind::Email, Mode::Add, false, &list, {});
-        EntryDialog edit(Kind::Email, Mode::Edit, false, &list, {});
-        QCOMPARE(add.valueField()->font().pointSize(), 10);
-        QCOMPARE(add.descriptionField()->font().pointSize(), 10);
-        QCOMPARE(edit.valueField()->font(), edit.font());
-    }
 };
 
 QTEST_MAIN(TestEntryDialog)

@@ -43,22 +43,22 @@ public:
     }
     void phone(int nr, int order, const QString &number, const QString &description = QString())
     {
-        run(QStringLiteral("INSERT INTO Phone ( Contactnr, [Order], [Number], Description ) "
-                           "VALUES ( %1, %2, '%3', '%4' ) ")
-                .arg(nr)
-                .arg(order)
-                .arg(sqlQuote(number), sqlQuote(description)));
+        entry(QStringLiteral("Phone ( Contactnr, [Order], [Number]"), nr, order, number, description);
     }
     void email(int nr, int order, const QString &address, const QString &description = QString())
     {
-        run(QStringLiteral("INSERT INTO Email ( Contactnr, [Order], Email, Description ) "
-                           "VALUES ( %1, %2, '%3', '%4' ) ")
-                .arg(nr)
-                .arg(order)
-                .arg(sqlQuote(address), sqlQuote(description)));
+        entry(QStringLiteral("Email ( Contactnr, [Order], Email"), nr, order, address, description);
     }
 
 private:
+    void entry(const QString &columns, int nr, int order, const QString &value, const QString &description)
+    {
+        run(QStringLiteral("INSERT INTO %1, Description ) VALUES ( %2, %3, '%4', '%5' ) ")
+                .arg(columns)
+                .arg(nr)
+                .arg(order)
+                .arg(sqlQuote(value), sqlQuote(description)));
+    }
     void run(const QString &sql)
     {
         if (executeSql(sql).failed())

@@ -2,12 +2,10 @@
 #include "TestEnv.h"
 
 #include "settings/Settings.h"
-#include "settings/ui/AboutDialog.h"
 #include "store/Database.h"
 #include "store/ui/DefaultDatabaseDialog.h"
 #include "store/ui/PasswordDialog.h"
 
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -15,8 +13,8 @@
 
 using namespace velmora;
 
-// The small windows of the main window's commands: password, default
-// database and About.
+// The small windows of the main window's commands: password and default
+// database.
 class TestDialogs : public QObject {
     Q_OBJECT
     test::TestEnv m_env;
@@ -39,14 +37,8 @@ private slots:
         QVERIFY(!ok->isEnabled());
         QTest::keyClicks(box, QStringLiteral(" a;b "));
         QVERIFY(ok->isEnabled());
-        QTest::keyClick(box, Qt::Key_Backspace);
-        QTest::keyClick(box, Qt::Key_Backspace);
-        QTest::keyClick(box, Qt::Key_Backspace);
-        QTest::keyClick(box, Qt::Key_Backspace);
-        QTest::keyClick(box, Qt::Key_Backspace);
+        box->clear();
         QVERIFY(!ok->isEnabled());
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Password"));
-        QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("lblFile"))->text(), QStringLiteral("File:"));
     }
 
     void passwordAnswers_data()
@@ -54,10 +46,8 @@ private slots:
         QTest::addColumn<bool>("accept");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("result");
-        QTest::newRow("OK keeps blanks") << true << " pw "
-                                         << " pw ";
-        QTest::newRow("Cancel gives nothing") << false << "pw"
-                                              << "";
+        QTest::newRow("OK keeps blanks") << true << " pw " << " pw ";
+        QTest::newRow("Cancel gives nothing") << false << "pw" << "";
     }
     void passwordAnswers()
     {
@@ -80,8 +70,6 @@ private slots:
         DefaultDatabaseDialog dialog;
         auto *text = dialog.findChild<QLineEdit *>(QStringLiteral("txtDatabase"));
         QCOMPARE(text->text(), QStringLiteral("/old/book.mdb"));
-        QCOMPARE(dialog.findChild<QPushButton *>(QStringLiteral("cmdOpen"))->text(),
-                 QStringLiteral("Browse..."));
 
         // Browse cancelled: nothing changes.
         dialog.browse();
@@ -101,25 +89,6 @@ private slots:
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
 
-    void aboutShowsTranslator()
-    {
-        QDir(m_env.programFolder()).mkpath(QStringLiteral("Language"));
-        QFile file(m_env.programFolder() + QStringLiteral("/Language/Dutch.ini"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[Translation]\nAbout=Over\nTranslation=Vertaling\n"
-                   "[Info]\nLanguage=Nederlands\nTranslator=Jan\nVersion=1.3.1\n");
-        file.close();
-        saveSetting(QStringLiteral("Language"), QStringLiteral("Dutch"));
-        AboutDialog dialog;
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Over"));
-        auto *frame = dialog.findChild<QGroupBox *>(QStringLiteral("fraTranslation"));
-        QVERIFY(!frame->isHidden());
-        QCOMPARE(frame->title(), QStringLiteral("Vertaling (Version 1.3.1)"));
-        QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("lblLanguage2"))->text(),
-                 QStringLiteral("Nederlands"));
-        QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("lblTranslator2"))->text(), QStringLiteral("Jan"));
-        saveSetting(QStringLiteral("Language"), QString());
-    }
 };
 
 QTEST_MAIN(TestDialogs)

@@ -23,26 +23,12 @@ private slots:
         QTest::addColumn<QString>("listAfter");
         QTest::addColumn<QString>("dateAfter");
         QTest::addColumn<QString>("fontAfter");
-        QTest::newRow("nothing stored") << ""
-                                        << ""
-                                        << "" << true << 0 << 8 << "First name Last name"
-                                        << "dd/mm/yyyy"
-                                        << "8";
-        QTest::newRow("all known") << "Last name First name"
-                                   << "yyyy/mm/dd"
-                                   << "10" << false << 2 << 10 << "Last name First name"
-                                   << "yyyy/mm/dd"
-                                   << "10";
-        QTest::newRow("month first") << "First name Last name"
-                                     << "mm/dd/yyyy"
-                                     << "8" << true << 1 << 8 << "First name Last name"
-                                     << "mm/dd/yyyy"
-                                     << "8";
-        QTest::newRow("unknown values repaired") << "last name first name"
-                                                 << "dd.mm.yyyy"
-                                                 << "12" << true << 0 << 8 << "First name Last name"
-                                                 << "dd/mm/yyyy"
-                                                 << "8";
+        const QString fl = QStringLiteral("First name Last name");
+        const QString lf = QStringLiteral("Last name First name");
+        QTest::newRow("nothing stored") << "" << "" << "" << true << 0 << 8 << fl << "dd/mm/yyyy" << "8";
+        QTest::newRow("all known") << lf << "yyyy/mm/dd" << "10" << false << 2 << 10 << lf << "yyyy/mm/dd" << "10";
+        QTest::newRow("unknown values repaired")
+            << "last name first name" << "dd.mm.yyyy" << "12" << true << 0 << 8 << fl << "dd/mm/yyyy" << "8";
     }
     void storedValues()
     {
@@ -105,36 +91,6 @@ private slots:
         QVERIFY(env.launcher.starts.empty());
     }
 
-    void laterStartKeepsChoices()
-    {
-        test::TestEnv env;
-        saveSetting(QStringLiteral("Birthday reminder"), QStringLiteral("0"));
-        saveSetting(QStringLiteral("Css"), QStringLiteral("Blue"));
-        saveSetting(QStringLiteral("Css Calendar"), QStringLiteral("Green"));
-        saveSetting(QStringLiteral("Check version"), QStringLiteral("0"));
-        loadOptions();
-        QCOMPARE(getSetting(QStringLiteral("Birthday reminder")), QStringLiteral("0"));
-        QCOMPARE(getSetting(QStringLiteral("Reminder Sound")), QString());
-        QCOMPARE(getSetting(QStringLiteral("Reminder Once 1")), QString());
-        QCOMPARE(getSetting(QStringLiteral("Css")), QStringLiteral("Blue"));
-        QCOMPARE(getSetting(QStringLiteral("Css Calendar")), QStringLiteral("Green"));
-        QCOMPARE(getSetting(QStringLiteral("Check version")), QStringLiteral("0"));
-    }
-
-    void menuCommands()
-    {
-        test::TestEnv env;
-        for (int i = 0; i < 3; ++i) {
-            chooseDateFormat(i);
-            QCOMPARE(getSetting(QStringLiteral("Date")), dateFormatAt(i));
-            QCOMPARE(dateFormatIndex(dateFormatAt(i)), i);
-        }
-        QCOMPARE(dateFormatLabel(QStringLiteral("mm/dd/yyyy")), QStringLiteral("(mm/dd/yyyy)"));
-        chooseFontSize(10);
-        QCOMPARE(getSetting(QStringLiteral("Font Size")), QStringLiteral("10"));
-        chooseFontSize(8);
-        QCOMPARE(getSetting(QStringLiteral("Font Size")), QStringLiteral("8"));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestDisplayOptions)

@@ -23,13 +23,10 @@ private slots:
                               "www.example.org"})
             QTest::newRow(w) << QString::fromLatin1(w) << true;
         QTest::newRow("contains www") << "xwww" << true;
-        QTest::newRow("contains mailto:") << "mymailto:x" << true;
         QTest::newRow("capital prefix") << "WWW.example.org" << false;
         QTest::newRow("capital scheme") << "HTTP://x" << false;
         QTest::newRow("scheme without colon") << "http//x" << false;
         QTest::newRow("plain address") << "anne@example.org" << false;
-        QTest::newRow("empty") << "" << false;
-        QTest::newRow("ww") << "ww.x" << false;
     }
     void linkWords()
     {
@@ -45,29 +42,21 @@ private slots:
         QTest::addColumn<QString>("word");
         const QString note = QStringLiteral("see www.example.org today");
         QTest::newRow("empty text") << "" << 0 << "";
-        QTest::newRow("empty text, later position") << "" << 5 << "";
         QTest::newRow("caret at the start") << note << 0 << "see";
-        QTest::newRow("caret after the first letter") << note << 1 << "see";
         QTest::newRow("caret right after a word") << note << 3 << "see";
-        QTest::newRow("caret right after the blank") << note << 4 << "www.example.org";
         QTest::newRow("caret inside the address") << note << 10 << "www.example.org";
         QTest::newRow("caret right after the address") << note << 19 << "www.example.org";
-        QTest::newRow("caret at the end") << note << int(note.size()) << "today";
         QTest::newRow("caret beyond the end") << note << 99 << "today";
         QTest::newRow("negative caret") << note << -3 << "see";
         QTest::newRow("link at the end of a line") << "first http://x.org\r\nsecond" << 12 << "http://x.org";
         QTest::newRow("caret right after the line break") << "first http://x.org\r\nsecond" << 20 << "second";
-        QTest::newRow("unix line break") << "a\nwww.b\nc" << 4 << "www.b";
         QTest::newRow("tab does not separate") << "a\twww.b" << 3 << "a\twww.b";
         QTest::newRow("text ending with a blank, caret at end") << "abc " << 4 << "";
         QTest::newRow("two blanks") << "a  b" << 2 << "";
         // A note that begins with a blank: the word after it, wherever the
         // caret stands in it.
-        QTest::newRow("leading blank, caret at start") << " www.x" << 0 << "www.x";
-        QTest::newRow("leading blank, caret after it") << " www.x" << 1 << "www.x";
         QTest::newRow("leading blank, caret inside") << " www.x" << 3 << "www.x";
         QTest::newRow("leading line break") << "\nwww.x" << 4 << "www.x";
-        QTest::newRow("single character") << "w" << 1 << "w";
     }
     void wordAtPosition()
     {
@@ -87,7 +76,6 @@ private slots:
         QTest::newRow("line ends") << "http://a\r\nmailto:b@c\nx" << Ranges{{0, 8}, {10, 10}};
         QTest::newRow("at both ends") << "www.a b www.c" << Ranges{{0, 5}, {8, 5}};
         QTest::newRow("case matters") << "WWW.a www.b" << Ranges{{6, 5}};
-        QTest::newRow("blanks around") << "  www.a  " << Ranges{{2, 5}};
     }
     void ranges()
     {

@@ -38,28 +38,21 @@ private slots:
             rows({{"Andrew", "Baker"}, {"Anne", "Smith"}, {"Anne", "Smythe"}, {"Bert", "Cole"}});
         QTest::newRow("empty text selects the first row") << firstNameFirst << "" << 0;
         QTest::newRow("prefix of a first name") << firstNameFirst << "an" << 0;
-        QTest::newRow("upper case typed") << firstNameFirst << "AN" << 0;
         QTest::newRow("narrowed to the second row") << firstNameFirst << "anne" << 1;
-        QTest::newRow("first name and blank") << firstNameFirst << "anne " << 1;
         QTest::newRow("into the other name") << firstNameFirst << "anne sm" << 1;
-        QTest::newRow("the third row") << firstNameFirst << "Anne Smy" << 2;
-        QTest::newRow("whole name") << firstNameFirst << "anne smythe" << 2;
         QTest::newRow("longer than any name") << firstNameFirst << "anne smythes" << -1;
         QTest::newRow("other name alone finds nothing") << firstNameFirst << "smith" << -1;
         QTest::newRow("leading blank matches nothing") << firstNameFirst << " anne" << -1;
         QTest::newRow("two blanks between the names") << firstNameFirst << "anne  smith" << -1;
         QTest::newRow("empty list") << Rows{} << "a" << -1;
-        QTest::newRow("empty list, empty text") << Rows{} << "" << -1;
 
         QTest::newRow("names are trimmed") << rows({{"  Anne  ", "  Smith "}}) << "anne smith" << 0;
         QTest::newRow("empty row text: blank first") << rows({{"", "Smith"}, {"Smith", ""}}) << " smith" << 0;
-        QTest::newRow("empty other name") << rows({{"Smith", ""}}) << "smith " << 0;
         QTest::newRow("not accent-insensitive")
             << rows({{"Émile", "Zola"}, {"Emile", "Zola"}}) << "emile" << 1;
         QTest::newRow("accents lower-cased") << rows({{"Émile", "Zola"}}) << "ÉMILE Z" << 0;
         QTest::newRow("non-Latin script")
             << rows({{"Αλέξανδρος", "Παπαδόπουλος"}, {"Иван", "Петров"}}) << "иван п" << 1;
-        QTest::newRow("Greek capitals") << rows({{"ΑΛΈΞΑΝΔΡΟΣ", "X"}}) << "αλέξ" << 0;
         QTest::newRow("capital I with dot above")
             << rows({{"İlker", "Başbuğ"}, {"Ilker", "X"}}) << QString(QStringLiteral("İl")).toLower() << 0;
         QTest::newRow("characters outside the basic plane") << rows({{"𐐀x", "Y"}, {"x", "Y"}}) << "𐐨x y" << 0;

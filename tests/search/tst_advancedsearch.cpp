@@ -98,36 +98,19 @@ private slots:
         const QString emailFilled = "EXISTS (SELECT Email.Contactnr FROM Email WHERE Email.Contactnr = "
                                     "Person.Contactnr AND Email <> '')";
 
-        QTest::newRow("first name contains")
-            << choose({first(Contains, "ann")}) << "WHERE Firstname LIKE '%ann%' " << false << false;
         QTest::newRow("begins with and a quote")
             << choose({first(BeginsWith, "ann"), last(IsEqualTo, "O'Neil")})
             << "WHERE Firstname LIKE 'ann%' AND Lastname = 'O''Neil' " << false << false;
-        QTest::newRow("e-mail contains joins")
-            << choose({email(Contains, "example")}) << "AND TRIM(Email) LIKE '%example%' " << false << true;
         QTest::newRow("phone filled in with an e-mail text")
             << choose({phone(IsFilledIn, ""), email(IsEqualTo, "a@b.c")})
             << "AND " + phoneFilled + " AND Email = 'a@b.c' " << false << true;
         QTest::newRow("note filled in")
             << choose({note(NoteIsFilledIn, "")}) << "WHERE Note <> '' " << false << false;
-        QTest::newRow("three blanks are a text")
-            << choose({first(IsEqualTo, "   ")}) << "WHERE Firstname = '' " << false << false;
         QTest::newRow("wildcards pass unescaped")
             << choose({last(Contains, "%a_b")}) << "WHERE Lastname LIKE '%%a_b%' " << false << false;
         QTest::newRow("blanks around the text are cut")
             << choose({address(EndsWith, "  Springfield ")}) << "WHERE TRIM(Address) LIKE '%Springfield' "
             << false << false;
-        QTest::newRow("ends with trims the column")
-            << choose({first(EndsWith, "nne")}) << "WHERE TRIM(Firstname) LIKE '%nne' " << false << false;
-        QTest::newRow("filled in needs no text")
-            << choose({last(IsFilledIn, "")}) << "WHERE Lastname <> '' " << false << false;
-        QTest::newRow("filled in ignores a hidden text")
-            << choose({address(IsFilledIn, "kept")}) << "WHERE Address <> '' " << false << false;
-        QTest::newRow("e-mail filled in sets no flag")
-            << choose({email(IsFilledIn, "")}) << "WHERE " + emailFilled + " " << false << false;
-        QTest::newRow("e-mail begins, then first name")
-            << choose({email(BeginsWith, "ann"), first(Contains, "a")})
-            << "AND TRIM(Email) LIKE 'ann%' AND Firstname LIKE '%a%' " << false << true;
         QTest::newRow("note contains keeps inner line breaks")
             << choose({note(NoteContains, " call\nme ")}) << "WHERE Note LIKE '%call\nme%' " << false
             << false;
@@ -157,21 +140,10 @@ private slots:
             << "WHERE Dateofbirth > #12/31/1970# AND Dateofbirth < #01/01/1980# " << false << false;
         QTest::newRow("between with one date")
             << choose({date(DateBetween, "31/12/1970")}) << "" << false << false;
-        QTest::newRow("between with the second date only")
-            << choose({date(DateBetween, "__/__/____")}, "01/01/1980") << "" << false << false;
         QTest::newRow("date before") << choose({date(DateBefore, "1_/_1/1980")}, "31/12/1999")
                                      << "WHERE Dateofbirth < #1/1/1980# " << false << false;
-        QTest::newRow("date after, year first")
-            << choose({date(DateAfter, "1970/12/31")}, "____/__/__", "yyyy/mm/dd")
-            << "WHERE Dateofbirth > #12/31/1970# " << false << false;
-        QTest::newRow("date equal, month first")
-            << choose({date(DateIsEqualTo, "12/31/1970")}, "__/__/____", "mm/dd/yyyy")
-            << "WHERE Dateofbirth = #12/31/1970# " << false << false;
         QTest::newRow("date filled in needs no date")
             << choose({date(DateIsFilledIn, "")}) << "WHERE Dateofbirth IS NOT NULL " << false << false;
-        QTest::newRow("date after an e-mail")
-            << choose({email(Contains, "x"), date(DateBefore, "01/01/2000")})
-            << "AND TRIM(Email) LIKE '%x%' AND Dateofbirth < #01/01/2000# " << false << true;
     }
     void conditions()
     {
@@ -197,13 +169,9 @@ private slots:
         QTest::addColumn<bool>("byPhone");
         QTest::addColumn<int>("match");
         QTest::addColumn<QString>("number");
-        QTest::newRow("equal") << int(IsEqualTo) << "0471 12" << true << 0 << "0471 12";
         QTest::newRow("contains") << int(Contains) << "12" << true << 1 << "12";
         QTest::newRow("begins with") << int(BeginsWith) << " 0471 " << true << 2 << "0471";
-        QTest::newRow("ends with") << int(EndsWith) << "56" << true << 3 << "56";
-        QTest::newRow("blanks only still search") << int(Contains) << "   " << true << 1 << "";
         QTest::newRow("empty text") << int(BeginsWith) << "" << false << 9 << "old";
-        QTest::newRow("filled in") << int(IsFilledIn) << "0471" << false << 9 << "old";
     }
     void phoneFlags()
     {
@@ -234,15 +202,10 @@ private slots:
     {
         QTest::addColumn<SearchInput>("input");
         QTest::newRow("no such day") << choose({date(DateIsEqualTo, "31/02/2001")});
-        QTest::newRow("no 29 February") << choose({date(DateAfter, "29/02/2001")});
-        QTest::newRow("empty month section") << choose({date(DateAfter, "12/__/1970")});
         QTest::newRow("short year") << choose({date(DateAfter, "12/12/70__")});
-        QTest::newRow("month 13") << choose({date(DateBefore, "01/13/1970")});
         QTest::newRow("hidden second date under Before")
             << choose({date(DateBefore, "01/01/1970")}, "99/99/9999");
         QTest::newRow("hidden dates under Is filled in") << choose({date(DateIsFilledIn, "00/00/0000")});
-        QTest::newRow("year first, bad day")
-            << choose({date(DateAfter, "1970/02/30")}, "____/__/__", "yyyy/mm/dd");
         QTest::newRow("no operator") << choose({date(None, "32/01/1970"), first(Contains, "ann")});
     }
     void invalidDates()
@@ -264,82 +227,40 @@ private slots:
         QCOMPARE(AdvancedSearch::invalidDateTitle(), QStringLiteral("Error"));
     }
 
-    void addConditionJoins()
-    {
-        SearchState state;
-        AdvancedSearch plain(state);
-        plain.addCondition(QStringLiteral("a = 1"));
-        plain.addCondition(QStringLiteral("b = 2"));
-        QCOMPARE(state.condition, QStringLiteral("WHERE a = 1 AND b = 2 "));
-
-        SearchState joined;
-        joined.byPhone = true;
-        AdvancedSearch phoneSearch(joined);
-        phoneSearch.addCondition(QStringLiteral("a = 1"));
-        QCOMPARE(joined.condition, QStringLiteral("AND a = 1 "));
-    }
-
     // Every search runs on a real book through the contact list's statements.
     void searchesOnABook_data()
     {
         QTest::addColumn<SearchInput>("input");
         QTest::addColumn<QList<int>>("found");
         using L = QList<int>;
-        QTest::newRow("first equal") << choose({first(IsEqualTo, "Ann")}) << L{1};
         QTest::newRow("first equal, any case") << choose({first(IsEqualTo, "ann")}) << L{1};
         QTest::newRow("first contains") << choose({first(Contains, "ann")}) << L{1, 2, 3};
-        QTest::newRow("first begins") << choose({first(BeginsWith, "An")}) << L{1, 2};
-        QTest::newRow("first ends") << choose({first(EndsWith, "nne")}) << L{3};
         QTest::newRow("accents, any case, contains") << choose({first(Contains, "éMI")}) << L{6};
-        QTest::newRow("accents, any case, equal") << choose({first(IsEqualTo, "ÉMILE")}) << L{6};
         QTest::newRow("first filled in") << choose({first(IsFilledIn, "")}) << L{1, 2, 3, 4, 6};
         QTest::newRow("last equal with quote") << choose({last(IsEqualTo, "O'Neil")}) << L{2};
-        QTest::newRow("last contains quote") << choose({last(Contains, "'ne")}) << L{2};
-        QTest::newRow("last begins") << choose({last(BeginsWith, "Da")}) << L{4};
-        QTest::newRow("last ends") << choose({last(EndsWith, "body")}) << L{5};
-        QTest::newRow("last filled in") << choose({last(IsFilledIn, "")}) << L{1, 2, 3, 4, 5, 6};
-        QTest::newRow("address equal") << choose({address(IsEqualTo, "Oak Lane 5")}) << L{2};
-        QTest::newRow("address contains") << choose({address(Contains, "Main")}) << L{1, 4};
-        QTest::newRow("address begins") << choose({address(BeginsWith, "Main")}) << L{4};
         QTest::newRow("address ends, second line") << choose({address(EndsWith, "field")}) << L{1};
-        QTest::newRow("address filled in") << choose({address(IsFilledIn, "")}) << L{1, 2, 4};
-        QTest::newRow("note contains") << choose({note(NoteContains, "cotton")}) << L{1};
         QTest::newRow("note filled in") << choose({note(NoteIsFilledIn, "")}) << L{1, 3, 4};
         QTest::newRow("percent is a wildcard") << choose({note(NoteContains, "likes%cotton")}) << L{1};
-        QTest::newRow("underscore is a wildcard") << choose({note(NoteContains, "a_b")}) << L{3, 4};
         QTest::newRow("percent alone finds all") << choose({last(Contains, "%")}) << L{1, 2, 3, 4, 5, 6};
         QTest::newRow("quotes never break the statement")
             << choose({first(IsEqualTo, "x'; DROP TABLE Person; --")}) << L{};
 
         QTest::newRow("e-mail equal") << choose({email(IsEqualTo, "bob@example.net")}) << L{4};
         QTest::newRow("e-mail contains, person once") << choose({email(Contains, "example")}) << L{1, 2, 4};
-        QTest::newRow("e-mail begins") << choose({email(BeginsWith, "anna")}) << L{2};
-        QTest::newRow("e-mail ends") << choose({email(EndsWith, ".com")}) << L{1, 2};
-        QTest::newRow("e-mail filled in") << choose({email(IsFilledIn, "")}) << L{1, 2, 4};
-        QTest::newRow("e-mail and first name")
-            << choose({email(Contains, "example"), first(BeginsWith, "B")}) << L{4};
 
         QTest::newRow("phone equal, any punctuation")
             << choose({phone(IsEqualTo, "0471-123-456")}) << L{1, 2};
-        QTest::newRow("phone begins, 0471/12") << choose({phone(BeginsWith, "0471/12")}) << L{1, 2};
         QTest::newRow("phone begins, three numbers, once") << choose({phone(BeginsWith, "0471")}) << L{1, 2};
-        QTest::newRow("phone contains") << choose({phone(Contains, "555")}) << L{4};
         QTest::newRow("phone contains no digits") << choose({phone(Contains, "x")}) << L{1, 2, 4, 5};
         QTest::newRow("phone ends") << choose({phone(EndsWith, "456")}) << L{1, 2};
-        QTest::newRow("phone filled in") << choose({phone(IsFilledIn, "")}) << L{1, 2, 4};
         QTest::newRow("phone and first name")
             << choose({phone(BeginsWith, "0471"), first(IsEqualTo, "Anna")}) << L{2};
         QTest::newRow("phone and e-mail")
             << choose({phone(EndsWith, "34"), email(Contains, "example")}) << L{4};
-        QTest::newRow("phone filled in and e-mail")
-            << choose({phone(IsFilledIn, ""), email(Contains, "bob")}) << L{4};
-        QTest::newRow("phone, no match") << choose({phone(IsEqualTo, "999")}) << L{};
 
         QTest::newRow("date equal") << choose({date(DateIsEqualTo, "31/12/1970")}) << L{1};
         QTest::newRow("date between, exclusive")
             << choose({date(DateBetween, "31/12/1970")}, "01/01/1980") << L{4};
-        QTest::newRow("date between, wide")
-            << choose({date(DateBetween, "30/12/1970")}, "02/01/1980") << L{1, 2, 4};
         QTest::newRow("date before, exclusive") << choose({date(DateBefore, "15/06/1975")}) << L{1};
         QTest::newRow("date after, exclusive") << choose({date(DateAfter, "15/06/1975")}) << L{2};
         QTest::newRow("date after, year first")

@@ -106,23 +106,6 @@ private slots:
         QCOMPARE(searchState().condition, QString());
     }
 
-    void searchFromTheMenu()
-    {
-        whenShown([](SearchWindow &w) {
-            set(w, "cboLastname", 0, "txtLastname", "O'Neil");
-            ok(w);
-        });
-        m_main->action(QStringLiteral("mnuActionSearch"))->trigger();
-        QVERIFY(buttonDown());
-        QVERIFY(menuChecked());
-        QCOMPARE(listed(), QList<int>{2});
-
-        m_main->button(QStringLiteral("Search"))->trigger();
-        QVERIFY(!buttonDown());
-        QVERIFY(!menuChecked());
-        QCOMPARE(listed().size(), 6);
-    }
-
     // A search that finds nobody: no person shown, Edit and Remove off, the
     // search command stays on to switch it off again.
     void searchFindingNobody()

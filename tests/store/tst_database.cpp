@@ -197,17 +197,6 @@ private slots:
         QVERIFY(leftovers(env->documents()).isEmpty());
     }
 
-    void newBookOverAnExistingFileFails()
-    {
-        const QString path = book();
-        writeFile(path, "keep me");
-        QVERIFY(!db.newDatabase(path));
-        QVERIFY(!db.isOpen());
-        QCOMPARE(readAll(path), QByteArray("keep me"));
-        QCOMPARE(env->prompts.messageCount(), 1);
-        QVERIFY(env->prompts.lastMessage().contains(QStringLiteral("JetError: ")));
-    }
-
     void narrowBookIsWidenedOnce()
     {
         const QString path = book(QStringLiteral("old.mdb"));
@@ -246,18 +235,6 @@ private slots:
         QCOMPARE(sizeOf(path, QStringLiteral("Email"), QStringLiteral("Email")), 50);
     }
 
-    void wideBookOpensWithoutChange()
-    {
-        const QString path = book();
-        makeBook(path, 3);
-        db.closeDatabase(true);
-        const QByteArray before = readAll(path);
-        QVERIFY(db.openDatabase(path));
-        QCOMPARE(personCount(), 3);
-        db.closeDatabase(false);
-        QCOMPARE(readAll(path), before);
-    }
-
     void badFilesAreNotValid_data()
     {
         QTest::addColumn<QString>("kind");
@@ -266,12 +243,10 @@ private slots:
         QTest::newRow("folder") << "folder";
         QTest::newRow("empty file") << "empty file";
         QTest::newRow("text file") << "text";
-        QTest::newRow("text file of whole pages") << "text pages";
         QTest::newRow("truncated book") << "truncated";
         QTest::newRow("book cut at a page boundary") << "cut at page";
         QTest::newRow("missing table") << "missing table";
         QTest::newRow("person with 7 columns") << "7 columns";
-        QTest::newRow("phone with 3 columns") << "3 columns";
     }
     void badFilesAreNotValid()
     {
@@ -290,8 +265,6 @@ private slots:
             writeFile(path, QByteArray());
         } else if (kind == QLatin1String("text")) {
             writeFile(path, "Anna Berg, 555-1234\nNot a book at all.\n");
-        } else if (kind == QLatin1String("text pages")) {
-            writeFile(path, QByteArray(4096, 'x'));
         } else if (kind == QLatin1String("truncated") || kind == QLatin1String("cut at page")) {
             makeBook(path, 400);
             db.closeDatabase(true);
@@ -307,12 +280,6 @@ private slots:
             makeBook(path);
             db.closeDatabase(false);
             runOn(path, {QStringLiteral("ALTER TABLE Person ADD COLUMN Nickname CHAR(20)")});
-        } else if (kind == QLatin1String("3 columns")) {
-            makeBook(path);
-            db.closeDatabase(false);
-            runOn(path, {QStringLiteral("DROP TABLE Phone"),
-                         QStringLiteral("CREATE TABLE Phone ( Contactnr SMALLINT, [Order] TINYINT, [Number] "
-                                        "CHAR(50) ) ")});
         }
         QVERIFY(db.openDatabase(other));
         env->prompts.clear();
@@ -327,83 +294,6 @@ private slots:
         QCOMPARE(shown.title, QStringLiteral("Error!"));
         QCOMPARE(shown.icon, Icon::Exclamation);
         QCOMPARE(int(env->prompts.shown().size()), 1); // no password was asked
-    }
-
-    void extraTablesAndIndexesPass()
-    {
-        const QString path = book();
-        makeBook(path);
-        db.closeDatabase(false);
-        runOn(path, {QStringLiteral("CREATE TABLE Notes ( Id SMALLINT, Text MEMO ) "),
-                     QStringLiteral("CREATE INDEX PersonByName ON Person (Lastname, Firstname)")});
-        QVERIFY(db.isValidDatabase(path));
-        QVERIFY(db.openDatabase(path));
-        QCOMPARE(env->prompts.messageCount(), 0);
-    }
-
-    void openingAnotherBookClosesTheFirst()
-    {
-        const QString first = book(QStringLiteral("first.mdb"));
-        const QString second = book(QStringLiteral("second.mdb"));
-        makeBook(first, 2);
-        makeBook(second, 5);
-        QSignalSpy closed(&db, &Database::closed);
-        QSignalSpy opened(&db, &Database::opened);
-        QVERIFY(db.isValidDatabase(first));
-        QCOMPARE(closed.count(), 1);
-        QVERIFY(db.openDatabase(first));
-        QCOMPARE(opened.count(), 1);
-        QCOMPARE(personCount(), 2);
-        QCOMPARE(db.path(), first);
-        // The first book ever opened stays the default; the recent list moves.
-        QCOMPARE(getSetting(QStringLiteral("Default database")), first);
-        QCOMPARE(getSetting(QStringLiteral("Recent 1")), first);
-        QCOMPARE(getSetting(QStringLiteral("Recent 2")), second);
-    }
-
-    void closeWithNothingOpenDoesNothing()
-    {
-        QSignalSpy closed(&db, &Database::closed);
-        db.closeDatabase(true);
-        QCOMPARE(closed.count(), 0);
-        const QString path = book();
-        makeBook(path);
-        db.closeDatabase(true);
-        const QByteArray after = readAll(path);
-        db.closeDatabase(true);
-        QCOMPARE(closed.count(), 1);
-        QCOMPARE(readAll(path), after);
-        QCOMPARE(db.path(), path); // the last path stays known after a close
-    }
-
-    void closeCompactsTheBook()
-    {
-        const QString path = book();
-        makeBook(path, 600);
-        const DbError e = executeSql(QStringLiteral("DELETE FROM Person WHERE Contactnr > 10 "));
-        QVERIFY2(!e.failed(), qPrintable(e.description));
-        const qint64 before = QFileInfo(path).size();
-        db.closeDatabase(true);
-        QVERIFY2(QFileInfo(path).size() < before, qPrintable(QString::number(before)));
-        QVERIFY(leftovers(env->documents()).isEmpty());
-        QVERIFY(db.openDatabase(path));
-        QCOMPARE(personCount(), 10);
-    }
-
-    void compactionKeepsPermissionsAndLinks()
-    {
-        const QString path = book();
-        makeBook(path, 20);
-        db.closeDatabase(false);
-        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0600) == 0);
-        const QString link = env->file(QStringLiteral("link.mdb"));
-        QVERIFY(QFile::link(path, link));
-        QVERIFY(Database::compactDatabase(link, QString()));
-        QVERIFY(QFileInfo(link).isSymLink());
-        QCOMPARE(QFileInfo(path).permissions() & 0x7777, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                            QFileDevice::ReadUser | QFileDevice::WriteUser);
-        QVERIFY(db.openDatabase(link));
-        QCOMPARE(personCount(), 20);
     }
 
     void failedCompactionLeavesTheFile_data()
@@ -432,25 +322,6 @@ private slots:
         QCOMPARE(env->prompts.messageCount(), 0); // compaction on close is silent
     }
 
-    void compactionInAnUnwritableFolderLeavesTheFile()
-    {
-        const QString folder = env->file(QStringLiteral("locked"));
-        QVERIFY(QDir().mkpath(folder));
-        const QString path = folder + QStringLiteral("/book.mdb");
-        makeBook(path, 5);
-        db.closeDatabase(false);
-        const QByteArray before = readAll(path);
-        {
-            WriteProtect locked(folder);
-            if (!locked.active())
-                QSKIP("cannot take write permission away here");
-            QVERIFY(!Database::compactDatabase(path, QString()));
-            QCOMPARE(readAll(path), before);
-        }
-        QVERIFY(leftovers(folder).isEmpty());
-        QCOMPARE(env->prompts.messageCount(), 0);
-    }
-
     void readOnlyBookOpensForReading()
     {
         const QString path = book();
@@ -469,44 +340,6 @@ private slots:
         db.closeDatabase(true);
         QCOMPARE(readAll(path), before); // not compacted
         QCOMPARE(env->prompts.messageCount(), 0); // the main window tells the user
-    }
-
-    void readOnlyNarrowBookIsReportedAndStaysClosed()
-    {
-        const QString path = book(QStringLiteral("old.mdb"));
-        makeNarrowBook(path);
-        const QByteArray before = readAll(path);
-        WriteProtect locked(path);
-        if (!locked.active())
-            QSKIP("cannot take write permission away here");
-        QSignalSpy opened(&db, &Database::opened);
-        QVERIFY(!db.openDatabase(path));
-        QVERIFY(!db.isOpen());
-        QCOMPARE(opened.count(), 0);
-        QCOMPARE(env->prompts.messageCount(), 1);
-        QVERIFY(env->prompts.lastMessage().startsWith(QStringLiteral("Error ")));
-        QCOMPARE(env->prompts.shown().back().title, QStringLiteral("Error"));
-        QVERIFY(readAll(logFilePath()).contains("Error opening database: "));
-        QCOMPARE(readAll(path), before);
-        QVERIFY(getSetting(QStringLiteral("Recent 1")).isEmpty());
-    }
-
-    void lockedBookIsReportedAndStaysClosed()
-    {
-        const QString path = book();
-        makeBook(path, 2);
-        db.closeDatabase(false);
-        Connection other;
-        QVERIFY(!other.open(path, QString()).failed());
-        QVERIFY(!other.execute(QStringLiteral("BEGIN EXCLUSIVE")).failed());
-        QSignalSpy opened(&db, &Database::opened);
-        QVERIFY(!db.openDatabase(path));
-        QVERIFY(!db.isOpen());
-        QCOMPARE(opened.count(), 0);
-        QCOMPARE(env->prompts.messageCount(), 1);
-        QCOMPARE(env->prompts.shown().back().icon, Icon::Exclamation);
-        QVERIFY(readAll(logFilePath()).contains("Error opening database: "));
-        other.execute(QStringLiteral("ROLLBACK"));
     }
 
     void copyDatabase()
@@ -551,25 +384,6 @@ private slots:
         QVERIFY(leftovers(env->documents()).isEmpty());
     }
 
-    void copyIntoAMissingFolderIsReported()
-    {
-        const QString path = book();
-        makeBook(path, 3);
-        QVERIFY(!db.copyDatabase(env->file(QStringLiteral("no/such/folder/copy.mdb"))));
-        QCOMPARE(env->prompts.messageCount(), 1);
-        QVERIFY(db.isOpen());
-        QCOMPARE(personCount(), 3);
-    }
-
-    void openingAMissingFileIsReported()
-    {
-        const QString path = book(QStringLiteral("gone.mdb"));
-        QVERIFY(!db.openDatabase(path));
-        QVERIFY(!db.isOpen());
-        QCOMPARE(env->prompts.messageCount(), 1);
-        QVERIFY(!QFileInfo::exists(path)); // opening never creates a file
-        QVERIFY(getSetting(QStringLiteral("Default database")).isEmpty());
-    }
 };
 
 QTEST_MAIN(TestDatabase)

@@ -3,6 +3,7 @@
 #include "TestEnv.h"
 
 #include "app/Seams.h"
+#include "store/Database.h"
 #include "store/Sql.h"
 
 #include <QFile>
@@ -133,32 +134,12 @@ private slots:
         QVERIFY(!catalog::createFile(m_path));
         QVERIFY(!m_book.open(m_path, QString()));
         setCurrentConnection(&m_book);
-        const QStringList create = {
-            "CREATE TABLE Person ( Contactnr SMALLINT, Firstname CHAR(20), Lastname CHAR(20), Dateofbirth "
-            "DATE, "
-            "Address MEMO, [Note] MEMO, CONSTRAINT ContactPK PRIMARY KEY(Contactnr) ) ",
-            "CREATE TABLE Phone ( Contactnr SMALLINT, [Order] TINYINT, [Number] CHAR(20), Description "
-            "CHAR(15), "
-            "CONSTRAINT PhonePK PRIMARY KEY(Contactnr, [Order]), CONSTRAINT PhoneFK FOREIGN KEY(Contactnr) "
-            "REFERENCES Person(Contactnr) ) ",
-            "CREATE TABLE Email ( Contactnr SMALLINT, [Order] TINYINT, Email CHAR(50), Description CHAR(15), "
-            "CONSTRAINT EmailPK PRIMARY KEY(Contactnr, [Order]), CONSTRAINT EmailFK FOREIGN KEY(Contactnr) "
-            "REFERENCES Person(Contactnr) ) ",
-        };
-        for (const QString &s : create)
+        for (const QString &s : Database::createTableStatements())
             QVERIFY2(!executeSql(s), qPrintable(s));
         int size = 0;
         QVERIFY(!catalog::definedSize(m_book, QStringLiteral("Person"), QStringLiteral("Lastname"), size));
         QCOMPARE(size, 20);
-        const QStringList widen = {
-            "ALTER TABLE Person ALTER COLUMN Firstname CHAR(50) ",
-            "ALTER TABLE Person ALTER COLUMN Lastname CHAR(50) ",
-            "ALTER TABLE Phone ALTER COLUMN [Number] CHAR(50) ",
-            "ALTER TABLE Phone ALTER COLUMN Description CHAR(100) ",
-            "ALTER TABLE Email ALTER COLUMN Email CHAR(100) ",
-            "ALTER TABLE Email ALTER COLUMN Description CHAR(100) ",
-        };
-        for (const QString &s : widen)
+        for (const QString &s : Database::upgradeStatements())
             QVERIFY2(!executeSql(s), qPrintable(s));
         QVERIFY(!catalog::definedSize(m_book, QStringLiteral("Person"), QStringLiteral("Lastname"), size));
         QCOMPARE(size, 50);
@@ -212,34 +193,26 @@ private slots:
                                                      << "5";
         QTest::newRow("first ends") << "WHERE TRIM(Firstname) LIKE '%NE' "
                                     << "1|4";
-        QTest::newRow("first filled") << "WHERE Firstname <> '' "
-                                      << "2|5|3|1|4";
-        QTest::newRow("first blanks") << "WHERE Firstname = '' "
-                                      << "";
         QTest::newRow("last equal quoted") << "WHERE Lastname = 'O''Brien' "
                                            << "3";
-        QTest::newRow("last contains") << "WHERE Lastname LIKE '%e%' "
-                                       << "3|4";
         QTest::newRow("last begins accented") << "WHERE Lastname LIKE 'É%' "
                                               << "5";
-        QTest::newRow("last ends") << "WHERE TRIM(Lastname) LIKE '%ER' "
-                                   << "4";
         QTest::newRow("address equal") << "WHERE Address = 'main street 1' "
                                        << "1";
         QTest::newRow("address over lines") << "WHERE Address LIKE '%paris%' "
                                             << "2";
-        QTest::newRow("address begins") << "WHERE Address LIKE 'Place%' "
-                                        << "5";
-        QTest::newRow("address ends") << "WHERE TRIM(Address) LIKE '%1' "
-                                      << "1";
-        QTest::newRow("address filled") << "WHERE Address <> '' "
-                                        << "2|5|1";
         QTest::newRow("note contains") << "WHERE Note LIKE '%ORDER%' "
                                        << "5";
         QTest::newRow("note contains literal") << "WHERE Note LIKE '%#1/2/2000#%' "
                                                << "3";
-        QTest::newRow("note filled") << "WHERE Note <> '' "
-                                     << "5|3|1";
+        QTest::newRow("accented capital") << "WHERE Firstname = 'ÉMILE' "
+                                          << "2";
+        QTest::newRow("underscore") << "WHERE Firstname LIKE '_nne' "
+                                    << "1|4";
+        QTest::newRow("backslash no escape") << "WHERE Firstname LIKE 'A\\%' "
+                                             << "";
+        QTest::newRow("bracket is literal") << "WHERE Firstname LIKE '[A]%' "
+                                            << "";
         QTest::newRow("wildcards typed") << "WHERE Firstname LIKE '%_%' "
                                          << "2|5|3|1|4";
         QTest::newRow("date equal") << "WHERE Dateofbirth = #12/06/1970# "
@@ -249,8 +222,6 @@ private slots:
         QTest::newRow("date between, bounds excluded")
             << "WHERE Dateofbirth > #12/06/1970# AND Dateofbirth < #12/06/1999# "
             << "3";
-        QTest::newRow("date before") << "WHERE Dateofbirth < #1/1/1980# "
-                                     << "1";
         QTest::newRow("date filled") << "WHERE Dateofbirth IS NOT NULL "
                                      << "5|3|1|4";
         QTest::newRow("email filled") << "WHERE EXISTS (SELECT Email.Contactnr FROM Email WHERE "
@@ -320,16 +291,14 @@ private slots:
         QFETCH(bool, byEmail);
         QFETCH(QString, condition);
         QFETCH(QString, expected);
-        const QString inner = byEmail ? QStringLiteral("SELECT DISTINCT Person.Contactnr AS Contactnr ") +
-                                            QStringLiteral("FROM Person, Email, Phone ") +
-                                            QStringLiteral("WHERE Person.Contactnr = Email.Contactnr ") +
-                                            QStringLiteral("AND Person.Contactnr = Phone.Contactnr ")
-                                      : QStringLiteral("SELECT DISTINCT Person.Contactnr AS Contactnr ") +
-                                            QStringLiteral("FROM Person, Phone ") +
-                                            QStringLiteral("WHERE Person.Contactnr = Phone.Contactnr ");
-        const QString statement = QStringLiteral("SELECT Contactnr, Number ") +
-                                  QStringLiteral("FROM Phone ") + QStringLiteral("WHERE Contactnr IN ") +
-                                  QStringLiteral("( ") + inner + condition + QStringLiteral(") ");
+        const QString inner =
+            byEmail ? QStringLiteral("SELECT DISTINCT Person.Contactnr AS Contactnr FROM Person, Email, Phone "
+                                     "WHERE Person.Contactnr = Email.Contactnr AND Person.Contactnr = Phone.Contactnr ")
+                    : QStringLiteral("SELECT DISTINCT Person.Contactnr AS Contactnr FROM Person, Phone "
+                                     "WHERE Person.Contactnr = Phone.Contactnr ");
+        const QString statement =
+            QStringLiteral("SELECT Contactnr, Number FROM Phone WHERE Contactnr IN ( ") + inner + condition +
+            QStringLiteral(") ");
         Recordset rs;
         QVERIFY(!openRecordset(statement, rs));
         QStringList rows;
@@ -342,34 +311,20 @@ private slots:
     void details()
     {
         Recordset rs;
-        QVERIFY(!openRecordset(QStringLiteral("SELECT * ") + QStringLiteral("FROM Person ") +
-                                   QStringLiteral("WHERE Contactnr = ") + QStringLiteral("3"),
-                               rs));
+        QVERIFY(!openRecordset(QStringLiteral("SELECT * FROM Person WHERE Contactnr = 3"), rs));
         QCOMPARE(rs.recordCount(), 1);
         QCOMPARE(rs.text(QStringLiteral("Lastname")), QStringLiteral("O'Brien"));
         QCOMPARE(rs.field(QStringLiteral("Dateofbirth")).toDate(), QDate(1980, 12, 8));
         QCOMPARE(rs.text(QStringLiteral("Note")), QStringLiteral("see #1/2/2000# and 'quotes'"));
-        QCOMPARE(rs.text(QStringLiteral("Address")), QString());
         QVERIFY(!rs.isNull(QStringLiteral("Address")));
-        QVERIFY(!openRecordset(QStringLiteral("SELECT * ") + QStringLiteral("FROM Person ") +
-                                   QStringLiteral("WHERE Contactnr = ") + QStringLiteral("2"),
-                               rs));
+        QVERIFY(!openRecordset(QStringLiteral("SELECT * FROM Person WHERE Contactnr = 2"), rs));
         QVERIFY(rs.isNull(QStringLiteral("Dateofbirth")));
         QCOMPARE(rs.text(QStringLiteral("Address")), QStringLiteral("Rue de la Paix 3\r\nParis"));
-        QCOMPARE(column(QStringLiteral("SELECT * ") + QStringLiteral("FROM Phone ") +
-                            QStringLiteral("WHERE Contactnr = ") + QStringLiteral("1"),
-                        QStringLiteral("Number")),
-                 QStringLiteral("0471 123 456|02 555 12 12"));
-        QCOMPARE(
-            column(QStringLiteral("SELECT * FROM Phone WHERE Contactnr = 1"), QStringLiteral("Description")),
-            QStringLiteral("mobile|work"));
-        QCOMPARE(column(QStringLiteral("SELECT * ") + QStringLiteral("FROM Email ") +
-                            QStringLiteral("WHERE Contactnr = ") + QStringLiteral("1"),
-                        QStringLiteral("Email")),
+        const QString phones = QStringLiteral("SELECT * FROM Phone WHERE Contactnr = 1");
+        QCOMPARE(column(phones, QStringLiteral("Number")), QStringLiteral("0471 123 456|02 555 12 12"));
+        QCOMPARE(column(phones, QStringLiteral("Description")), QStringLiteral("mobile|work"));
+        QCOMPARE(column(QStringLiteral("SELECT * FROM Email WHERE Contactnr = 1"), QStringLiteral("Email")),
                  QStringLiteral("anne@example.org|anne.smith@work.example"));
-        QCOMPARE(
-            column(QStringLiteral("SELECT * FROM Phone WHERE Contactnr = 4"), QStringLiteral("Description")),
-            QStringLiteral("home (old)"));
     }
 
     void birthdaysOfADay_data()
@@ -386,11 +341,10 @@ private slots:
         QFETCH(QString, expected);
         const QDate day = velmora::clock().today().addDays(days);
         const QString statement =
-            QStringLiteral("SELECT Contactnr, Firstname, Lastname, Dateofbirth ") +
-            QStringLiteral("FROM Person ") + QStringLiteral("WHERE Month(Dateofbirth) = ") +
-            QString::number(day.month()) + QStringLiteral(" ") + QStringLiteral("AND Day(Dateofbirth) = ") +
-            QString::number(day.day()) + QStringLiteral(" ") +
-            QStringLiteral("ORDER BY Month(Dateofbirth), Day(Dateofbirth) ");
+            QStringLiteral("SELECT Contactnr, Firstname, Lastname, Dateofbirth FROM Person WHERE Month(Dateofbirth) = %1 "
+                           "AND Day(Dateofbirth) = %2 ORDER BY Month(Dateofbirth), Day(Dateofbirth) ")
+                .arg(day.month())
+                .arg(day.day());
         QStringList found = numbers(statement).split(QLatin1Char('|'), Qt::SkipEmptyParts);
         found.sort();
         QCOMPARE(found.join(QLatin1Char('|')), expected);
@@ -448,12 +402,7 @@ private slots:
         QFETCH(QString, persons);
         QFETCH(QString, phones);
         QFETCH(QString, emails);
-        const QString where =
-            QStringLiteral("WHERE Person.Contactnr IN(") + QStringLiteral("1, 4, 3") + QStringLiteral(") ");
-        Recordset rs;
-        QVERIFY(
-            !openRecordset(QStringLiteral("SELECT * ") + QStringLiteral("FROM Person ") + where + order, rs));
-        QCOMPARE(rs.recordCount(), 3);
+        const QString where = QStringLiteral("WHERE Person.Contactnr IN(1, 4, 3) ");
         QCOMPARE(numbers(QStringLiteral("SELECT * ") + QStringLiteral("FROM Person ") + where + order),
                  persons);
 
@@ -482,14 +431,6 @@ private slots:
                  emails);
     }
 
-    void exportList()
-    {
-        QCOMPARE(numbers(QStringLiteral("SELECT * FROM Person ORDER BY Firstname, Lastname ")),
-                 QStringLiteral("4|1|3|2|5"));
-        QCOMPARE(numbers(QStringLiteral("SELECT * FROM Person ORDER BY Lastname, Firstname ")),
-                 QStringLiteral("2|5|3|1|4"));
-    }
-
     void emailList()
     {
         Recordset rs;
@@ -510,10 +451,8 @@ private slots:
         QCOMPARE(rows.join(QLatin1Char('|')),
                  QStringLiteral("2 emile@example.fr|1 anne@example.org|4 zimmer@EXAMPLE.org"));
 
-        const QString where = QStringLiteral("WHERE Email.Contactnr IN(") + QStringLiteral("4, 1") +
-                              QStringLiteral(") ") +
-                              QStringLiteral("AND Person.Contactnr = Email.Contactnr ") +
-                              QStringLiteral("AND Email.Order = 1 ");
+        const QString where = QStringLiteral(
+            "WHERE Email.Contactnr IN(4, 1) AND Person.Contactnr = Email.Contactnr AND Email.Order = 1 ");
         QCOMPARE(column(QStringLiteral("SELECT Email ") + QStringLiteral("FROM Person, Email ") + where +
                             QStringLiteral("ORDER BY Firstname, Lastname, Person.Contactnr"),
                         QStringLiteral("Email")),
@@ -524,35 +463,20 @@ private slots:
                  QStringLiteral("anne@example.org|zimmer@EXAMPLE.org"));
     }
 
-    void nextFreeStatement()
-    {
-        QCOMPARE(numbers(QStringLiteral("SELECT Contactnr ") + QStringLiteral("FROM Person ") +
-                         QStringLiteral("ORDER BY Contactnr ")),
-                 QStringLiteral("1|2|3|4|5"));
-    }
-
     void updatePerson()
     {
         Connection copy;
         useCopy(copy, QStringLiteral("update.mdb"));
-        const QString nr = QStringLiteral("1");
-        QVERIFY(!executeSql(QStringLiteral("UPDATE Person ") + QStringLiteral("SET Firstname = '") +
-                            sqlQuote(QStringLiteral("Ann'e")) + QStringLiteral("', ") +
-                            QStringLiteral("Lastname = '") + QStringLiteral("Smith-Jones") +
-                            QStringLiteral("', ") + QStringLiteral("Dateofbirth = ") +
-                            QStringLiteral("Null") + QStringLiteral(", ") + QStringLiteral("Address = '") +
-                            QStringLiteral("1e5") + QStringLiteral("', ") + QStringLiteral("[Note] = '") +
-                            QStringLiteral("007") + QStringLiteral("' ") +
-                            QStringLiteral("WHERE Contactnr = ") + nr + QStringLiteral(" ")));
-        QVERIFY(!executeSql(QStringLiteral("DELETE FROM Phone ") + QStringLiteral("WHERE Contactnr = ") + nr +
-                            QStringLiteral(" ")));
+        QVERIFY(!executeSql(QStringLiteral("UPDATE Person SET Firstname = '") + sqlQuote(QStringLiteral("Ann'e")) +
+                            QStringLiteral("', Lastname = 'Smith-Jones', Dateofbirth = Null, Address = '1e5', "
+                                           "[Note] = '007' WHERE Contactnr = 1 ")));
+        QVERIFY(!executeSql(QStringLiteral("DELETE FROM Phone WHERE Contactnr = 1 ")));
         // The second number moves to the top.
         QVERIFY(!executeSql(insertEntry(QStringLiteral("Phone"), 1, 1,
                                         {QStringLiteral("02 555 12 12"), QStringLiteral("work")})));
         QVERIFY(!executeSql(
             insertEntry(QStringLiteral("Phone"), 1, 2, {QStringLiteral("0471 123 456"), QString()})));
-        QVERIFY(!executeSql(QStringLiteral("DELETE FROM Email ") + QStringLiteral("WHERE Contactnr = ") + nr +
-                            QStringLiteral(" ")));
+        QVERIFY(!executeSql(QStringLiteral("DELETE FROM Email WHERE Contactnr = 1 ")));
 
         Recordset rs;
         QVERIFY(!openRecordset(QStringLiteral("SELECT * FROM Person WHERE Contactnr = 1"), rs));
