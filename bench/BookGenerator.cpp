@@ -2,6 +2,7 @@
 
 #include "store/Database.h"
 #include "store/Engine.h"
+#include "store/Sql.h"
 
 #include <QDir>
 #include <QHash>
@@ -181,6 +182,25 @@ bool BookGenerator::write(const QString &path, int count)
     sqlite3_finalize(phone);
     sqlite3_finalize(email);
     return exec(db, ok ? "COMMIT" : "ROLLBACK") && ok;
+}
+
+
+OpenBook::OpenBook(benchmark::State &state, int count)
+{
+    const QString path = BookGenerator::book(count);
+    if (path.isEmpty() || m_connection.open(path, QString())) {
+        state.SkipWithError("the book could not be written or opened");
+        return;
+    }
+    m_before = currentConnection();
+    setCurrentConnection(&m_connection);
+    m_open = true;
+}
+
+OpenBook::~OpenBook()
+{
+    if (m_open)
+        setCurrentConnection(m_before);
 }
 
 } // namespace velmora::bench

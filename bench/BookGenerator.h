@@ -1,5 +1,9 @@
 #pragma once
 
+#include "store/Engine.h"
+
+#include <benchmark/benchmark.h>
+
 #include <QString>
 
 namespace velmora::bench {
@@ -16,6 +20,23 @@ public:
     static QString book(int count);
     // Writes such a book at path (which must not exist); false on failure.
     static bool write(const QString &path, int count);
+};
+
+
+// A generated book as the current connection for the length of one
+// benchmark; the benchmark is skipped when the book cannot be opened.
+class OpenBook {
+public:
+    explicit OpenBook(benchmark::State &state, int count = 32767);
+    ~OpenBook();
+    OpenBook(const OpenBook &) = delete;
+    OpenBook &operator=(const OpenBook &) = delete;
+    bool isOpen() const { return m_open; }
+
+private:
+    Connection m_connection;
+    Connection *m_before = nullptr;
+    bool m_open = false;
 };
 
 } // namespace velmora::bench

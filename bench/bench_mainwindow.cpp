@@ -23,38 +23,12 @@ namespace {
 constexpr int kFullBook = 32767;
 const QString kFirstLast = QStringLiteral("First name Last name");
 
-// The full book as the current connection while a benchmark runs.
-class FullBook {
-public:
-    explicit FullBook(benchmark::State &state)
-    {
-        const QString path = bench::BookGenerator::book(kFullBook);
-        if (path.isEmpty() || m_connection.open(path, QString())) {
-            state.SkipWithError("the book could not be written or opened");
-            return;
-        }
-        m_before = currentConnection();
-        setCurrentConnection(&m_connection);
-        m_open = true;
-    }
-    ~FullBook()
-    {
-        if (m_open)
-            setCurrentConnection(m_before);
-    }
-    bool isOpen() const { return m_open; }
-
-private:
-    Connection m_connection;
-    Connection *m_before = nullptr;
-    bool m_open = false;
-};
 
 // A rebuild of the contact list: the statement, the rows read and trimmed,
 // the model reset that the list view shows.
 void BM_FillPersonList(benchmark::State &state)
 {
-    FullBook book(state);
+    bench::OpenBook book(state);
     if (!book.isOpen())
         return;
     PersonListModel model;
@@ -77,7 +51,7 @@ BENCHMARK(BM_FillPersonList)->Unit(benchmark::kMillisecond);
 // the phone statement, the digit matching and the long IN list.
 void BM_FillPersonListPhoneSearch(benchmark::State &state)
 {
-    FullBook book(state);
+    bench::OpenBook book(state);
     if (!book.isOpen())
         return;
     PersonListModel model;
@@ -101,7 +75,7 @@ BENCHMARK(BM_FillPersonListPhoneSearch)->Unit(benchmark::kMillisecond);
 // addresses, the date with the age.
 void BM_ShowPerson(benchmark::State &state)
 {
-    FullBook book(state);
+    bench::OpenBook book(state);
     if (!book.isOpen())
         return;
     int nr = 1;

@@ -16,38 +16,12 @@ namespace {
 constexpr int kFullBook = 32767;
 const QString kNameOrder = QStringLiteral("Last name First name");
 
-// The full book as the current connection for the length of one benchmark.
-class OpenBook {
-public:
-    explicit OpenBook(benchmark::State &state)
-    {
-        const QString path = bench::BookGenerator::book(kFullBook);
-        if (path.isEmpty() || m_connection.open(path, QString())) {
-            state.SkipWithError("the book could not be written or opened");
-            return;
-        }
-        m_before = currentConnection();
-        setCurrentConnection(&m_connection);
-        m_open = true;
-    }
-    ~OpenBook()
-    {
-        if (m_open)
-            setCurrentConnection(m_before);
-    }
-    bool isOpen() const { return m_open; }
-
-private:
-    Connection m_connection;
-    Connection *m_before = nullptr;
-    bool m_open = false;
-};
 
 // One OK of the search window followed by the list rebuild: the search
 // state from the rows, the statements run, the rows handed to the list.
 void searchAndRebuild(benchmark::State &state, const SearchInput &input)
 {
-    OpenBook book(state);
+    bench::OpenBook book(state);
     if (!book.isOpen())
         return;
     PersonListModel model;
