@@ -1,4 +1,5 @@
 #include "TestEnv.h"
+#include "TestFiles.h"
 
 #include "settings/IniFile.h"
 
@@ -9,12 +10,7 @@ using namespace velmora;
 
 namespace {
 
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(content), content.size());
-}
+using test::writeFile;
 
 // A byte string literal that may hold NUL bytes, without its terminator.
 template <size_t N> QByteArray bytes(const char (&text)[N])

@@ -1,4 +1,5 @@
 #include "TestEnv.h"
+#include "TestFiles.h"
 
 #include "settings/LanguageList.h"
 #include "settings/Settings.h"
@@ -12,13 +13,7 @@ using namespace velmora;
 
 namespace {
 
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(content), content.size());
-}
+using test::writeFile;
 
 void writeLanguage(const QString &name, const QByteArray &content)
 {

@@ -1,4 +1,5 @@
 #include "TestEnv.h"
+#include "TestFiles.h"
 
 #include "app/Seams.h"
 #include "settings/Environment.h"
@@ -16,13 +17,7 @@ using namespace velmora;
 
 namespace {
 
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(content), content.size());
-}
+using test::writeFile;
 
 QString settingsFile()
 {
