@@ -4,6 +4,9 @@
 #include "store/Sql.h"
 
 #include <QVarLengthArray>
+#include <algorithm>
+#include <string_view>
+#include <unordered_set>
 
 namespace velmora {
 
@@ -14,35 +17,40 @@ bool isFirstNameOrder(const QString &listSetting)
 
 namespace {
 
-// Compares the digits of a stored number with digits already taken from the
-// searched text, without building a new text for every phone row.
-bool digitsMatch(QStringView number, QStringView wanted, int match)
+// Compares the digits of a stored number (UTF-8) with digits already taken
+// from the searched text, without building a text for every phone row. The
+// digits are ASCII, so they are found byte by byte.
+bool digitsMatch(QByteArrayView number, std::string_view wanted, int match)
 {
-    QVarLengthArray<char16_t, 64> digits;
-    for (const QChar c : number) {
-        if (c.unicode() >= '0' && c.unicode() <= '9')
-            digits.append(c.unicode());
+    QVarLengthArray<char, 64> digits;
+    for (const char c : number) {
+        if (c >= '0' && c <= '9')
+            digits.append(c);
     }
-    const QStringView have(digits.constData(), digits.size());
+    const std::string_view have(digits.constData(), size_t(digits.size()));
     switch (match) {
     case 0:
         return have == wanted;
     case 1:
-        return have.contains(wanted);
+        return have.find(wanted) != std::string_view::npos;
     case 2:
-        return have.startsWith(wanted);
+        return have.starts_with(wanted);
     case 3:
-        return have.endsWith(wanted);
+        return have.ends_with(wanted);
     default:
         return false;
     }
 }
 
+// Above this many candidate owners their sub-selection is read whole rather
+// than looked up one by one.
+constexpr size_t kLookedUpOwners = 1000;
+
 } // namespace
 
 bool phoneNumberMatches(const QString &number, const QString &searched, int match)
 {
-    return digitsMatch(number, digitsOnly(searched), match);
+    return digitsMatch(number.toUtf8(), digitsOnly(searched).toStdString(), match);
 }
 
 bool usesSearchStatement(bool searchMode, const SearchState &state)
@@ -50,22 +58,20 @@ bool usesSearchStatement(bool searchMode, const SearchState &state)
     return searchMode && (!state.condition.isEmpty() || state.byPhone);
 }
 
-QString phoneSearchStatement(const SearchState &state)
+QString phoneOwnerSelection(const SearchState &state)
 {
-    QString inner;
+    QString owners;
     if (state.byEmail) {
-        inner = QStringLiteral("SELECT DISTINCT Person.Contactnr AS Contactnr ") +
-                QStringLiteral("FROM Person, Email, Phone ") +
-                QStringLiteral("WHERE Person.Contactnr = Email.Contactnr ") +
-                QStringLiteral("AND Person.Contactnr = Phone.Contactnr ");
+        owners = QStringLiteral("SELECT DISTINCT Person.Contactnr AS Contactnr ") +
+                 QStringLiteral("FROM Person, Email, Phone ") +
+                 QStringLiteral("WHERE Person.Contactnr = Email.Contactnr ") +
+                 QStringLiteral("AND Person.Contactnr = Phone.Contactnr ");
     } else {
-        inner = QStringLiteral("SELECT DISTINCT Person.Contactnr AS Contactnr ") +
-                QStringLiteral("FROM Person, Phone ") +
-                QStringLiteral("WHERE Person.Contactnr = Phone.Contactnr ");
+        owners = QStringLiteral("SELECT DISTINCT Person.Contactnr AS Contactnr ") +
+                 QStringLiteral("FROM Person, Phone ") +
+                 QStringLiteral("WHERE Person.Contactnr = Phone.Contactnr ");
     }
-    return QStringLiteral("SELECT Contactnr, Number ") + QStringLiteral("FROM Phone ") +
-           QStringLiteral("WHERE Contactnr IN ") + QStringLiteral("( ") + inner + state.condition +
-           QStringLiteral(") ");
+    return owners + state.condition;
 }
 
 QString contactnrInClause(const std::vector<int> &contactnrs)
@@ -81,6 +87,46 @@ QString contactnrInClause(const std::vector<int> &contactnrs)
     }
     out += QStringLiteral(") ");
     return out;
+}
+
+DbError findPhoneMatches(const SearchState &state, std::vector<int> &matched)
+{
+    matched.clear();
+    // The numbers are compared first, in one pass over the phone table; only
+    // the owners of matching numbers are then checked against the other
+    // conditions. Reading every phone row through the owners' sub-selection
+    // costs several times as much on a large book.
+    const std::string wanted = digitsOnly(state.phoneNumber).toStdString();
+    std::vector<int> hits;
+    DbError error = forEachRow(
+        QStringLiteral("SELECT Contactnr, Number ") + QStringLiteral("FROM Phone "), [&](const RowView &row) {
+            const qint64 contactnr = row.integer(0);
+            if (contactnr == int(contactnr) && digitsMatch(row.utf8(1), wanted, state.phoneMatch))
+                hits.push_back(int(contactnr));
+            return true;
+        });
+    if (error || hits.empty())
+        return error;
+
+    std::vector<int> candidates = hits;
+    std::sort(candidates.begin(), candidates.end());
+    candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+    QString owners = phoneOwnerSelection(state);
+    if (candidates.size() <= kLookedUpOwners)
+        owners = QStringLiteral("SELECT Contactnr ") + QStringLiteral("FROM ( ") + owners +
+                 QStringLiteral(") ") + contactnrInClause(candidates);
+    std::unordered_set<qint64> qualified;
+    error = forEachRow(owners, [&](const RowView &row) {
+        qualified.insert(row.integer(0));
+        return true;
+    });
+    if (error)
+        return error;
+    for (const int contactnr : hits) {
+        if (qualified.count(contactnr))
+            matched.push_back(contactnr);
+    }
+    return {};
 }
 
 QString personListStatement(const QString &listSetting, bool searchMode, const SearchState &state,
@@ -113,16 +159,8 @@ DbError loadPersonList(const QString &listSetting, bool searchMode, const Search
     rows.clear();
     std::vector<int> matched;
     if (usesSearchStatement(searchMode, state) && state.byPhone) {
-        Recordset phones;
-        if (DbError e = openRecordset(phoneSearchStatement(state), phones))
+        if (DbError e = findPhoneMatches(state, matched))
             return e;
-        const QString wanted = digitsOnly(state.phoneNumber);
-        const QString numberName = QStringLiteral("Number");
-        const QString contactnrName = QStringLiteral("Contactnr");
-        for (; !phones.eof(); phones.moveNext()) {
-            if (digitsMatch(phones.text(numberName), wanted, state.phoneMatch))
-                matched.push_back(phones.field(contactnrName).toInt());
-        }
     }
     const QString sql = personListStatement(listSetting, searchMode, state, matched);
     if (statement)

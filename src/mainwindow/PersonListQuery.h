@@ -32,14 +32,20 @@ bool phoneNumberMatches(const QString &number, const QString &searched, int matc
 // something to search for (a condition or a phone number).
 bool usesSearchStatement(bool searchMode, const SearchState &state);
 
-// The statement that collects the persons with a matching phone number.
-QString phoneSearchStatement(const SearchState &state);
+// The owners a phone search may list: the persons with at least one phone
+// number (and an e-mail address when an e-mail condition is part of the
+// search) that meet the other conditions of the search.
+QString phoneOwnerSelection(const SearchState &state);
 
 // "WHERE Contactnr IN(3,3,17) ", or "WHERE 1 = 2 " for no numbers.
 QString contactnrInClause(const std::vector<int> &contactnrs);
 
+// The numbers a phone search lists: one entry for every stored phone number
+// that matches the searched number and belongs to one of the owners above.
+DbError findPhoneMatches(const SearchState &state, std::vector<int> &matched);
+
 // The list statement. For a phone search, matched holds the numbers found by
-// the phone statement (see phoneSearchStatement).
+// findPhoneMatches.
 QString personListStatement(const QString &listSetting, bool searchMode, const SearchState &state,
                             const std::vector<int> &matched = {});
 

@@ -913,6 +913,40 @@ DbError openRecordset(Connection &connection, const QString &statement, Recordse
     return {};
 }
 
+bool RowView::isNull(int column) const
+{
+    return sqlite3_column_type(m_st, column) == SQLITE_NULL;
+}
+
+qint64 RowView::integer(int column) const
+{
+    return sqlite3_column_int64(m_st, column);
+}
+
+QByteArrayView RowView::utf8(int column) const
+{
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_st, column));
+    return text ? QByteArrayView(text, sqlite3_column_bytes(m_st, column)) : QByteArrayView();
+}
+
+DbError forEachRow(Connection &connection, const QString &statement,
+                   const std::function<bool(const RowView &)> &visit)
+{
+    sqlite3 *db = connection.handle();
+    if (!db)
+        return notOpen();
+    Statement prepared;
+    if (DbError e = prepareDialect(connection, statement, prepared))
+        return e;
+    const RowView row(prepared.st);
+    int rc;
+    while ((rc = sqlite3_step(prepared.st)) == SQLITE_ROW) {
+        if (!visit(row))
+            return {};
+    }
+    return rc == SQLITE_DONE ? DbError{} : errorOf(db, rc);
+}
+
 // ------------------------------------------------------------------- Catalog
 
 namespace catalog {

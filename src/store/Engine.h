@@ -1,13 +1,16 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace velmora {
 
@@ -130,6 +133,27 @@ private:
 
 // Opens a static result set for a query of the program's SQL dialect.
 DbError openRecordset(Connection &connection, const QString &statement, Recordset &rs);
+
+// The row a forward-only pass stands on (see forEachRow). Columns by their
+// position in the select list; valid only inside the call that receives it.
+class RowView {
+public:
+    bool isNull(int column) const;
+    qint64 integer(int column) const;
+    // The column's text as UTF-8 bytes; empty for Null.
+    QByteArrayView utf8(int column) const;
+
+private:
+    friend DbError forEachRow(Connection &, const QString &, const std::function<bool(const RowView &)> &);
+    explicit RowView(sqlite3_stmt *st) : m_st(st) {}
+    sqlite3_stmt *m_st;
+};
+
+// Runs a query of the program's SQL dialect and hands its rows one by one to
+// visit, in query order, keeping none of them: for long passes in which only a
+// few rows are wanted. visit returns false to stop the pass early.
+DbError forEachRow(Connection &connection, const QString &statement,
+                   const std::function<bool(const RowView &)> &visit);
 
 // The catalog: file creation and table layout.
 namespace catalog {

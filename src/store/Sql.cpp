@@ -6,6 +6,11 @@ namespace {
 
 Connection *g_current = nullptr;
 
+DbError noBookOpen()
+{
+    return DbError{kNotOpenError, QStringLiteral("No database is open.")};
+}
+
 } // namespace
 
 void setCurrentConnection(Connection *connection)
@@ -21,7 +26,7 @@ Connection *currentConnection()
 DbError executeSql(const QString &statement)
 {
     if (!g_current)
-        return DbError{kNotOpenError, QStringLiteral("No database is open.")};
+        return noBookOpen();
     return g_current->execute(statement);
 }
 
@@ -29,9 +34,16 @@ DbError openRecordset(const QString &statement, Recordset &rs)
 {
     if (!g_current) {
         rs.reset({});
-        return DbError{kNotOpenError, QStringLiteral("No database is open.")};
+        return noBookOpen();
     }
     return openRecordset(*g_current, statement, rs);
+}
+
+DbError forEachRow(const QString &statement, const std::function<bool(const RowView &)> &visit)
+{
+    if (!g_current)
+        return noBookOpen();
+    return forEachRow(*g_current, statement, visit);
 }
 
 QString sqlQuote(const QString &text)

@@ -13,6 +13,7 @@ Connection *currentConnection();
 
 DbError executeSql(const QString &statement);
 DbError openRecordset(const QString &statement, Recordset &rs);
+DbError forEachRow(const QString &statement, const std::function<bool(const RowView &)> &visit);
 // Every single quote doubled; nothing else changed.
 QString sqlQuote(const QString &text);
 // The lowest free positive number in a numbered column; fails with a clear

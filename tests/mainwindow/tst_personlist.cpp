@@ -53,8 +53,10 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("digits");
-        QTest::newRow("mixed") << "+32 (0)471/12.34" << "3204711234";
-        QTest::newRow("none") << "abc" << "";
+        QTest::newRow("mixed") << "+32 (0)471/12.34"
+                               << "3204711234";
+        QTest::newRow("none") << "abc"
+                              << "";
         QTest::newRow("arabic-indic digits dropped") << QString::fromUtf8("\u0661\u0662 3") << "3";
     }
     void digits()
@@ -70,15 +72,24 @@ private slots:
         QTest::addColumn<QString>("searched");
         QTest::addColumn<int>("match");
         QTest::addColumn<bool>("matches");
-        QTest::newRow("equal digits") << "0471 12 34" << "0471/1234" << 0 << true;
-        QTest::newRow("equal differs") << "0471 12 34" << "0471 12 3" << 0 << false;
-        QTest::newRow("contains") << "+32 471 123 456" << "123" << 1 << true;
-        QTest::newRow("contains no digits searched") << "555" << "abc" << 1 << true;
-        QTest::newRow("begins with slash") << "0471 123 456" << "0471/12" << 2 << true;
-        QTest::newRow("begins with not") << "0471 123 456" << "471" << 2 << false;
-        QTest::newRow("ends with") << "0471 123 456" << "3-456" << 3 << true;
-        QTest::newRow("ends with not") << "0471 123 456" << "0471" << 3 << false;
-        QTest::newRow("unknown match") << "1" << "1" << 4 << false;
+        QTest::newRow("equal digits") << "0471 12 34"
+                                      << "0471/1234" << 0 << true;
+        QTest::newRow("equal differs") << "0471 12 34"
+                                       << "0471 12 3" << 0 << false;
+        QTest::newRow("contains") << "+32 471 123 456"
+                                  << "123" << 1 << true;
+        QTest::newRow("contains no digits searched") << "555"
+                                                     << "abc" << 1 << true;
+        QTest::newRow("begins with slash") << "0471 123 456"
+                                           << "0471/12" << 2 << true;
+        QTest::newRow("begins with not") << "0471 123 456"
+                                         << "471" << 2 << false;
+        QTest::newRow("ends with") << "0471 123 456"
+                                   << "3-456" << 3 << true;
+        QTest::newRow("ends with not") << "0471 123 456"
+                                       << "0471" << 3 << false;
+        QTest::newRow("unknown match") << "1"
+                                       << "1" << 4 << false;
     }
     void phoneMatching()
     {
@@ -99,9 +110,11 @@ private slots:
         QTest::addColumn<QString>("statement");
         const QString first = QStringLiteral("First name Last name");
         const QString last = QStringLiteral("Last name First name");
-        QTest::newRow("all, first name order") << first << false << "" << false << false
+        QTest::newRow("all, first name order")
+            << first << false << "" << false << false
             << "SELECT Contactnr, Firstname, Lastname FROM Person ORDER BY Firstname, Lastname ";
-        QTest::newRow("all, last name order") << last << false << "" << false << false
+        QTest::newRow("all, last name order")
+            << last << false << "" << false << false
             << "SELECT Contactnr, Firstname, Lastname FROM Person ORDER BY Lastname, Firstname ";
         QTest::newRow("unknown order is last name first")
             << "first name last name" << false << "" << false << false
@@ -109,11 +122,14 @@ private slots:
         QTest::newRow("condition ignored outside search mode")
             << first << false << "WHERE Firstname = 'A' " << true << true
             << "SELECT Contactnr, Firstname, Lastname FROM Person ORDER BY Firstname, Lastname ";
-        QTest::newRow("search mode without anything to search") << first << true << "" << false << true
+        QTest::newRow("search mode without anything to search")
+            << first << true << "" << false << true
             << "SELECT Contactnr, Firstname, Lastname FROM Person ORDER BY Firstname, Lastname ";
-        QTest::newRow("person condition") << first << true << "WHERE Firstname LIKE 'A%' " << false << false
+        QTest::newRow("person condition")
+            << first << true << "WHERE Firstname LIKE 'A%' " << false << false
             << "SELECT * FROM Person WHERE Firstname LIKE 'A%' ORDER BY Firstname, Lastname ";
-        QTest::newRow("e-mail condition") << last << true << "AND Email LIKE '%@x.org%' " << false << true
+        QTest::newRow("e-mail condition")
+            << last << true << "AND Email LIKE '%@x.org%' " << false << true
             << "SELECT DISTINCT Person.Contactnr AS Contactnr, Firstname, Lastname FROM Person, Email "
                "WHERE Person.Contactnr = Email.Contactnr AND Email LIKE '%@x.org%' "
                "ORDER BY Lastname, Firstname ";
@@ -138,17 +154,15 @@ private slots:
         SearchState s;
         s.byPhone = true;
         s.condition = QStringLiteral("AND Firstname = 'A' ");
-        QCOMPARE(phoneSearchStatement(s),
-                 QStringLiteral("SELECT Contactnr, Number FROM Phone WHERE Contactnr IN ( "
-                                "SELECT DISTINCT Person.Contactnr AS Contactnr FROM Person, Phone "
-                                "WHERE Person.Contactnr = Phone.Contactnr AND Firstname = 'A' ) "));
+        QCOMPARE(phoneOwnerSelection(s),
+                 QStringLiteral("SELECT DISTINCT Person.Contactnr AS Contactnr FROM Person, Phone "
+                                "WHERE Person.Contactnr = Phone.Contactnr AND Firstname = 'A' "));
         s.byEmail = true;
         s.condition = QStringLiteral("AND Email = 'a@b.c' ");
-        QCOMPARE(phoneSearchStatement(s),
-                 QStringLiteral("SELECT Contactnr, Number FROM Phone WHERE Contactnr IN ( "
-                                "SELECT DISTINCT Person.Contactnr AS Contactnr FROM Person, Email, Phone "
+        QCOMPARE(phoneOwnerSelection(s),
+                 QStringLiteral("SELECT DISTINCT Person.Contactnr AS Contactnr FROM Person, Email, Phone "
                                 "WHERE Person.Contactnr = Email.Contactnr "
-                                "AND Person.Contactnr = Phone.Contactnr AND Email = 'a@b.c' ) "));
+                                "AND Person.Contactnr = Phone.Contactnr AND Email = 'a@b.c' "));
         s.condition.clear();
         QCOMPARE(
             personListStatement(QStringLiteral("First name Last name"), true, s, {3, 3, 17}),
@@ -156,7 +170,6 @@ private slots:
         QCOMPARE(personListStatement(QStringLiteral("First name Last name"), true, s, {}),
                  QStringLiteral("SELECT * FROM Person WHERE 1 = 2 ORDER BY Firstname, Lastname "));
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestPersonList)

@@ -66,7 +66,6 @@ public:
         QVERIFY2(!e.failed(), qPrintable(sql + QStringLiteral(": ") + e.description));
     }
 
-private:
     static QString q(const char *text) { return sqlQuote(QString::fromUtf8(text)); }
     void person(int nr, const char *first, const char *last, const char *date, const char *address,
                 const char *note)
@@ -93,6 +92,7 @@ private:
                 .arg(q(address)));
     }
 
+private:
     Connection m_connection;
 };
 

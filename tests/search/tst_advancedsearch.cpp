@@ -297,6 +297,39 @@ private slots:
         QVERIFY(!openRecordset(QStringLiteral("SELECT Contactnr FROM Person "), rs).failed());
         QCOMPARE(rs.recordCount(), 6);
     }
+
+    // Owners of matching numbers by the hundred (more than are looked up one
+    // by one): the other conditions still decide who is listed.
+    void phoneSearchOnManyOwners_data()
+    {
+        QTest::addColumn<SearchInput>("input");
+        QTest::addColumn<int>("found");
+        QTest::newRow("all owners") << choose({phone(BeginsWith, "0499")}) << 1200;
+        QTest::newRow("owners with a last name")
+            << choose({phone(BeginsWith, "0499"), last(IsEqualTo, "Odd")}) << 600;
+        QTest::newRow("one number") << choose({phone(IsEqualTo, "0499/1299")}) << 1;
+    }
+    void phoneSearchOnManyOwners()
+    {
+        QFETCH(SearchInput, input);
+        QFETCH(int, found);
+        m_book->run(QStringLiteral("BEGIN"));
+        for (int nr = 100; nr < 1300; ++nr) {
+            m_book->person(nr, "Many", nr % 2 ? "Odd" : "Even", "Null", "", "");
+            m_book->phone(nr, 1, QByteArray("0499 " + QByteArray::number(nr)).constData());
+        }
+        m_book->run(QStringLiteral("COMMIT"));
+        SearchState &state = searchState();
+        state.searchMode = true;
+        QCOMPARE(AdvancedSearch(state).apply(input), AdvancedSearch::Outcome::Search);
+        std::vector<PersonRow> rows;
+        QVERIFY(!loadPersonList(QStringLiteral("First name Last name"), true, state, rows).failed());
+        m_book->run(QStringLiteral("DELETE FROM Phone WHERE Contactnr >= 100"));
+        m_book->run(QStringLiteral("DELETE FROM Person WHERE Contactnr >= 100"));
+        QCOMPARE(int(rows.size()), found);
+        if (found == 1)
+            QCOMPARE(rows.front().contactnr, 1299);
+    }
 };
 
 QTEST_MAIN(TestAdvancedSearch)
