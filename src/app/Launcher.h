@@ -23,8 +23,16 @@ public:
 
 class RecordingLauncher final : public Launcher {
 public:
-    bool openUrl(const QString &url) override { urls.push_back(url); return true; }
-    bool startSelf(const QStringList &arguments) override { starts.push_back(arguments); return true; }
+    bool openUrl(const QString &url) override
+    {
+        urls.push_back(url);
+        return true;
+    }
+    bool startSelf(const QStringList &arguments) override
+    {
+        starts.push_back(arguments);
+        return true;
+    }
     std::vector<QString> urls;
     std::vector<QStringList> starts;
 };

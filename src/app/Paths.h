@@ -38,7 +38,9 @@ private:
 class FixedPaths final : public Paths {
 public:
     FixedPaths(QString program, QString temp, QString documents)
-        : m_program(std::move(program)), m_temp(std::move(temp)), m_documents(std::move(documents)) {}
+        : m_program(std::move(program)), m_temp(std::move(temp)), m_documents(std::move(documents))
+    {
+    }
     QString programFolder() const override { return m_program; }
     QString tempFolder() const override { return m_temp; }
     QString documentsFolder() const override { return m_documents; }

@@ -19,8 +19,7 @@ QString RecordingPrompts::lastMessage() const
     return {};
 }
 
-Answer RecordingPrompts::message(const QString &text, const QString &title, Icon icon,
-                                 Buttons buttons)
+Answer RecordingPrompts::message(const QString &text, const QString &title, Icon icon, Buttons buttons)
 {
     m_shown.push_back({Shown::Message, text, title, icon, buttons});
     if (!m_replies.empty() && std::holds_alternative<Answer>(m_replies.front())) {

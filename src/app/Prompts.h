@@ -56,7 +56,11 @@ public:
     const std::vector<Shown> &shown() const { return m_shown; }
     int messageCount() const;
     QString lastMessage() const; // text of the last message box, empty when none
-    void clear() { m_shown.clear(); m_replies.clear(); }
+    void clear()
+    {
+        m_shown.clear();
+        m_replies.clear();
+    }
     bool allRepliesUsed() const { return m_replies.empty(); }
 
     Answer message(const QString &text, const QString &title, Icon icon, Buttons buttons) override;

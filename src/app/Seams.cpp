@@ -31,8 +31,8 @@ void installDefaultSeams()
     if (!s.sound)
         s.sound = &silentSound;
     if (!s.settings)
-        s.settings = new QSettings(QSettings::NativeFormat, QSettings::UserScope,
-                                   QStringLiteral("Velmora"), QStringLiteral("Velmora"));
+        s.settings = new QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Velmora"),
+                                   QStringLiteral("Velmora"));
 }
 
 } // namespace velmora

@@ -23,12 +23,30 @@ struct Seams {
 };
 
 Seams &seams();
-inline Clock &clock() { return *seams().clock; }
-inline Prompts &prompts() { return *seams().prompts; }
-inline Launcher &launcher() { return *seams().launcher; }
-inline SoundPlayer &sound() { return *seams().sound; }
-inline Paths &paths() { return *seams().paths; }
-inline QSettings &settingsStore() { return *seams().settings; }
+inline Clock &clock()
+{
+    return *seams().clock;
+}
+inline Prompts &prompts()
+{
+    return *seams().prompts;
+}
+inline Launcher &launcher()
+{
+    return *seams().launcher;
+}
+inline SoundPlayer &sound()
+{
+    return *seams().sound;
+}
+inline Paths &paths()
+{
+    return *seams().paths;
+}
+inline QSettings &settingsStore()
+{
+    return *seams().settings;
+}
 
 // Installs the real clock, launcher, paths and settings. Prompts and sound
 // are installed by the windows layer (they need widgets or multimedia);

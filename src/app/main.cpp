@@ -1,15 +1,15 @@
 #include "app/Seams.h"
 #include "app/Startup.h"
+#include "app/ui/EffectSoundPlayer.h"
 #include "app/ui/Icons.h"
 #include "app/ui/PaintReporter.h"
 #include "app/ui/TerminationSignals.h"
-#include "app/ui/EffectSoundPlayer.h"
 #include "app/ui/WidgetPrompts.h"
 #include "app/ui/WindowHooks.h"
-#include "settings/ui/SystemPrinters.h"
 #include "birthdays/ui/ReminderMode.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "settings/InitSettings.h"
+#include "settings/ui/SystemPrinters.h"
 
 #include <QApplication>
 #include <QGuiApplication>

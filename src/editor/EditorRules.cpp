@@ -21,7 +21,7 @@ EditorRules::NameLayout EditorRules::nameLayout(const QString &listSetting)
 
 bool EditorRules::hasDescription(const ListEntry &entry)
 {
-    return trimBlanks(entry.text).size() > trimBlanks(entry.value).size();
+    return rowHasDescription(entry.text, entry.value);
 }
 
 EditorRules::ListControls EditorRules::listControls(const QList<ListEntry> &entries, int selected,

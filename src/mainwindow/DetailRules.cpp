@@ -15,6 +15,11 @@ QString boxCopyText(const QString &text, const QString &selected)
     return selected.isEmpty() ? text : selected;
 }
 
+bool rowHasDescription(const QString &text, const QString &value)
+{
+    return trimBlanks(text).size() > trimBlanks(value).size();
+}
+
 QString mailtoLink(const QString &address)
 {
     return QStringLiteral("mailto:") + trimBlanks(address);

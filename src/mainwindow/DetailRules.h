@@ -12,6 +12,9 @@ QString personCopyText(const QString &text, const QString &subItem);
 // A text box copied: the selected text, or the whole text when nothing is
 // selected.
 QString boxCopyText(const QString &text, const QString &selected);
+// A phone or e-mail row carries a description: its text, trimmed, is longer
+// than its bare value, trimmed.
+bool rowHasDescription(const QString &text, const QString &value);
 // The mail link of an address.
 QString mailtoLink(const QString &address);
 

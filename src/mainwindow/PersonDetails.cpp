@@ -7,11 +7,6 @@
 
 namespace velmora {
 
-bool DetailEntry::hasDescription() const
-{
-    return trimBlanks(text).size() > trimBlanks(tag).size();
-}
-
 int getAge(const QDate &dateOfBirth, const QDate &today)
 {
     int age = today.year() - dateOfBirth.year() - 1;

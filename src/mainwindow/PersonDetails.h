@@ -14,8 +14,6 @@ namespace velmora {
 struct DetailEntry {
     QString text;
     QString tag;
-    // The row has a description: its trimmed text is longer than its value.
-    bool hasDescription() const;
 };
 
 // Everything the details pane shows of one person.

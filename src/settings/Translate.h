@@ -9,8 +9,14 @@ namespace velmora {
 // no language is chosen, the file or the key is missing, or the value is empty.
 // A changed language file is seen at the next call.
 QString translate(const QString &text);
-inline QString T(const char *text) { return translate(QString::fromUtf8(text)); }
-inline QString T(const QString &text) { return translate(text); }
+inline QString T(const char *text)
+{
+    return translate(QString::fromUtf8(text));
+}
+inline QString T(const QString &text)
+{
+    return translate(text);
+}
 
 // A value of the [Info] section of the chosen language file ("Language",
 // "Version", "Translator"), or the empty text.

@@ -61,6 +61,11 @@ DbError nextFreeNumber(const QString &table, const QString &column, int &number)
     Recordset rs;
     if (DbError e = openRecordset(statement, rs))
         return e;
+    // Numbers below 1 (a book written by another program may hold 0 or
+    // negative ones, or an empty cell) are never given out; the walk starts
+    // past them, so that a 1 in use after a 0 is seen.
+    while (!rs.eof() && rs.field(column).toLongLong() < 1)
+        rs.moveNext();
     if (rs.eof()) {
         number = 1;
         return {};

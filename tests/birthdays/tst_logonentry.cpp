@@ -5,15 +5,14 @@
 #include "settings/Settings.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QtTest>
 
 using namespace velmora;
+using test::writeFile;
 
 namespace {
-
-using test::writeFile;
 
 QByteArray readFile(const QString &path)
 {
@@ -26,158 +25,131 @@ QString reminder()
     return getSetting(QStringLiteral("Birthday reminder"));
 }
 
+// A default book that is there (or not) and the reminder switch.
+void prepare(const test::TestEnv &env, bool bookExists, const QString &reminderSetting)
+{
+    const QString book = env.documents() + QStringLiteral("/Velmora.mdb");
+    if (bookExists)
+        writeFile(book, "book");
+    saveSetting(QStringLiteral("Default database"), book);
+    saveSetting(QStringLiteral("Birthday reminder"), reminderSetting);
+}
+
 } // namespace
 
 class TestLogonEntry : public QObject {
     Q_OBJECT
 private slots:
+    // The program path quoted for the Exec line, and read back from the file.
     void execLine_data()
     {
         QTest::addColumn<QString>("executable");
         QTest::addColumn<QString>("exec");
-        QTest::newRow("plain") << "/opt/velmora/velmora"
-                               << "\"/opt/velmora/velmora\" /Reminder";
-        QTest::newRow("double quote") << "/x/a\"b/velmora"
-                                      << "\"/x/a\\\\\"b/velmora\" /Reminder";
-        QTest::newRow("percent") << "/x/100%/velmora"
-                                 << "\"/x/100%%/velmora\" /Reminder";
+        // clang-format off
+        QTest::newRow("plain") << "/opt/velmora/velmora" << "\"/opt/velmora/velmora\" /Reminder";
+        QTest::newRow("double quote") << "/x/a\"b/velmora" << "\"/x/a\\\\\"b/velmora\" /Reminder";
+        QTest::newRow("percent") << "/x/100%/velmora" << "\"/x/100%%/velmora\" /Reminder";
+        // clang-format on
     }
     void execLine()
     {
-        test::TestEnv env;
         QFETCH(QString, executable);
         QFETCH(QString, exec);
         QCOMPARE(logonEntryExec(executable), exec);
-        // The entry file carries it, and reading the file gives it back.
-        const QByteArray content = logonEntryContent(executable);
-        QCOMPARE(readLogonEntryExec(content), exec);
+        QCOMPARE(readLogonEntryExec(logonEntryContent(executable)), exec);
     }
 
-    void enableWhenOff_data()
+    // Switching on writes the entry, and starts today's reminder at once
+    // when the reminder was off and the default book is there. Switching off
+    // removes the entry; without one there is nothing to remove or tell.
+    void switching_data()
     {
-        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("before"); // "1": an entry is there
+        QTest::addColumn<bool>("on");
         QTest::addColumn<bool>("databaseExists");
         QTest::addColumn<bool>("reminderStarted");
-        QTest::newRow("off, database") << "0" << true << true;
-        QTest::newRow("off, no database") << "0" << false << false;
-        QTest::newRow("already on") << "1" << true << false;
+        QTest::newRow("on, database") << "0" << true << true << true;
+        QTest::newRow("on, no database") << "0" << true << false << false;
+        QTest::newRow("already on") << "1" << true << true << false;
+        QTest::newRow("off") << "1" << false << true << false;
+        QTest::newRow("off, no entry") << "0" << false << true << false;
     }
-    void enableWhenOff()
+    void switching()
     {
         test::TestEnv env;
         QFETCH(QString, before);
+        QFETCH(bool, on);
         QFETCH(bool, databaseExists);
         QFETCH(bool, reminderStarted);
-        const QString database = env.documents() + QStringLiteral("/Velmora.mdb");
-        if (databaseExists)
-            writeFile(database, "book");
-        saveSetting(QStringLiteral("Default database"), database);
-        saveSetting(QStringLiteral("Birthday reminder"), before);
+        prepare(env, databaseExists, before);
+        if (before == QLatin1String("1"))
+            writeFile(logonEntryFile(), logonEntryContent(QCoreApplication::applicationFilePath()));
 
-        QVERIFY(enableReminder());
+        QVERIFY(on ? enableReminder() : disableReminder());
 
-        QCOMPARE(reminder(), QStringLiteral("1"));
-        QCOMPARE(env.launcher.starts.size(), size_t(reminderStarted ? 1 : 0));
-        if (reminderStarted)
-            QCOMPARE(env.launcher.starts.front(), QStringList{QStringLiteral("/Reminder")});
-        QCOMPARE(readFile(logonEntryFile()), logonEntryContent(QCoreApplication::applicationFilePath()));
-        QVERIFY(!logonEntryOutdated());
+        QCOMPARE(reminder(), on ? QStringLiteral("1") : QStringLiteral("0"));
+        QCOMPARE(env.launcher.starts,
+                 std::vector<QStringList>(reminderStarted ? 1 : 0, QStringList{QStringLiteral("/Reminder")}));
+        QCOMPARE(readFile(logonEntryFile()),
+                 on ? logonEntryContent(QCoreApplication::applicationFilePath()) : QByteArray());
+        QCOMPARE(logonEntryOutdated(), !on);
         QVERIFY(env.prompts.shown().empty());
     }
 
-    void disable()
+    // At start an entry that no longer starts this program is written again
+    // while the reminder is on; the repair shows no reminder.
+    void startRewritesAnOutdatedEntry_data()
     {
-        test::TestEnv env;
-        saveSetting(QStringLiteral("Reminder Once 1"), QStringLiteral("7"));
-        QVERIFY(enableReminder());
-        QVERIFY(disableReminder());
-        QCOMPARE(reminder(), QStringLiteral("0"));
-        QVERIFY(!QFile::exists(logonEntryFile()));
-        QVERIFY(logonEntryOutdated());
-        QCOMPARE(getSetting(QStringLiteral("Reminder Once 1")), QStringLiteral("7"));
-
-        // Without an entry there is nothing to remove and nothing to tell.
-        QVERIFY(disableReminder());
-        QVERIFY(env.prompts.shown().empty());
-    }
-
-    void outdatedEntry_data()
-    {
-        QTest::addColumn<QByteArray>("content"); // empty: no file
-        QTest::addColumn<bool>("outdated");
-        QTest::newRow("missing") << QByteArray() << true;
-        QTest::newRow("moved program")
-            << QByteArray("[Desktop Entry]\nType=Application\nExec=\"/old/place/velmora\" /Reminder\n")
-            << true;
-        QTest::newRow("unquoted path")
-            << ("[Desktop Entry]\nExec=" + QCoreApplication::applicationFilePath().toUtf8() + " /Reminder\n")
-            << true;
-        QTest::newRow("current") << logonEntryContent(QCoreApplication::applicationFilePath()) << false;
-    }
-    void outdatedEntry()
-    {
-        test::TestEnv env;
-        QFETCH(QByteArray, content);
-        QFETCH(bool, outdated);
-        if (!content.isEmpty())
-            writeFile(logonEntryFile(), content);
-        QCOMPARE(logonEntryOutdated(), outdated);
-    }
-
-    void startRewritesAMovedEntry_data()
-    {
+        QTest::addColumn<QByteArray>("entry");
         QTest::addColumn<QString>("reminderSetting");
-        QTest::addColumn<bool>("rewritten");
-        QTest::newRow("on") << "1" << true;
-        QTest::newRow("off") << "0" << false;
+        QTest::newRow("moved program, on")
+            << QByteArray("[Desktop Entry]\nExec=\"/old/place/velmora\" /Reminder\n") << "1";
+        QTest::newRow("unquoted path, off")
+            << ("[Desktop Entry]\nExec=" + QCoreApplication::applicationFilePath().toUtf8() + " /Reminder\n")
+            << "0";
     }
-    void startRewritesAMovedEntry()
+    void startRewritesAnOutdatedEntry()
     {
         test::TestEnv env;
+        QFETCH(QByteArray, entry);
         QFETCH(QString, reminderSetting);
-        QFETCH(bool, rewritten);
-        const QByteArray old = "[Desktop Entry]\nExec=\"/old/place/velmora\" /Reminder\n";
-        writeFile(logonEntryFile(), old);
-        writeFile(env.documents() + QStringLiteral("/Velmora.mdb"), "book");
-        saveSetting(QStringLiteral("Default database"), env.documents() + QStringLiteral("/Velmora.mdb"));
-        saveSetting(QStringLiteral("Birthday reminder"), reminderSetting);
+        const bool rewritten = reminderSetting == QLatin1String("1");
+        writeFile(logonEntryFile(), entry);
+        prepare(env, true, reminderSetting);
+        QVERIFY(logonEntryOutdated());
 
         refreshLogonEntry();
 
         QCOMPARE(logonEntryOutdated(), !rewritten);
-        QCOMPARE(readFile(logonEntryFile()) == old, !rewritten);
+        QCOMPARE(readFile(logonEntryFile()) == entry, !rewritten);
         QCOMPARE(reminder(), reminderSetting);
-        // Repairing the entry shows no reminder.
         QVERIFY(env.launcher.starts.empty());
     }
 
-    void unwritableAutostartFolderIsReported()
+    // A file where the autostart folder should be, or a full folder where the
+    // entry should be: the user is told which file, the switch is stored and
+    // what stands in the way is left as it was.
+    void blockedEntryIsReported_data()
+    {
+        QTest::addColumn<bool>("enable");
+        QTest::newRow("cannot be written") << true;
+        QTest::newRow("cannot be removed") << false;
+    }
+    void blockedEntryIsReported()
     {
         test::TestEnv env;
-        // A file where the folder should be: nothing can be written below it.
-        writeFile(env.home() + QStringLiteral("/.config/autostart"), "in the way");
+        QFETCH(bool, enable);
+        const QString obstacle = enable ? QFileInfo(logonEntryFile()).absolutePath()
+                                        : logonEntryFile() + QStringLiteral("/inside");
+        writeFile(obstacle, "in the way");
 
-        QVERIFY(!enableReminder());
+        QVERIFY(!(enable ? enableReminder() : disableReminder()));
 
+        QCOMPARE(reminder(), enable ? QStringLiteral("1") : QStringLiteral("0"));
         QCOMPARE(env.prompts.messageCount(), 1);
         QVERIFY(env.prompts.lastMessage().contains(logonEntryFile()));
         QCOMPARE(env.prompts.shown().front().icon, Icon::Exclamation);
-        QCOMPARE(reminder(), QStringLiteral("1"));
-        QVERIFY(logonEntryOutdated());
-        QCOMPARE(readFile(env.home() + QStringLiteral("/.config/autostart")), QByteArray("in the way"));
-    }
-
-    void entryThatCannotBeRemovedIsReported()
-    {
-        test::TestEnv env;
-        // A folder with content where the entry should be cannot be removed.
-        writeFile(logonEntryFile() + QStringLiteral("/inside"), "x");
-
-        QVERIFY(!disableReminder());
-
-        QCOMPARE(reminder(), QStringLiteral("0"));
-        QCOMPARE(env.prompts.messageCount(), 1);
-        QVERIFY(env.prompts.lastMessage().contains(logonEntryFile()));
+        QCOMPARE(readFile(obstacle), QByteArray("in the way"));
     }
 };
 

@@ -1,6 +1,11 @@
 #include "TestEnv.h"
+#include "TestFiles.h"
 
+#include "app/Seams.h"
+#include "app/ui/EffectSoundPlayer.h"
+#include "birthdays/LogonEntry.h"
 #include "birthdays/ui/ReminderMode.h"
+#include "birthdays/ui/ReminderOptionsWindow.h"
 #include "birthdays/ui/ReminderWindow.h"
 #include "settings/Settings.h"
 #include "store/Database.h"
@@ -8,7 +13,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QFile>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -17,29 +24,24 @@
 using namespace velmora;
 
 namespace {
-std::vector<ReminderRow> sampleRows()
+const QString kReminder = QStringLiteral("Birthday reminder");
+const QString kSince = QStringLiteral("Reminder Since");
+
+template <typename W> W *child(QWidget &w, const char *name)
 {
-    std::vector<ReminderRow> rows(3);
-    const int numbers[3] = {12, 3, 7};
-    for (int i = 0; i < 3; ++i) {
-        rows[i].contactnr = numbers[i];
-        rows[i].key = QStringLiteral("Person  %1").arg(numbers[i]);
-        rows[i].dateText = QStringLiteral("Sunday 6 December");
-        rows[i].person = QStringLiteral("Ann Smith");
-        rows[i].age = 30 + i;
-        rows[i].today = i == 0;
-    }
-    return rows;
+    W *c = w.findChild<W *>(QString::fromLatin1(name));
+    if (!c)
+        qFatal("no control %s", name);
+    return c;
 }
 
-QTreeWidget *list(QWidget &w)
+// The options window closed with OK, the reminder box ticked or not.
+bool okWithReminder(bool tick)
 {
-    return w.findChild<QTreeWidget *>(QStringLiteral("lvwReminder"));
-}
-
-QPushButton *button(QWidget &w, const char *name)
-{
-    return w.findChild<QPushButton *>(QString::fromLatin1(name));
+    ReminderOptionsWindow w;
+    child<QCheckBox>(w, "chkBirthdayreminder")->setChecked(tick);
+    child<QPushButton>(w, "cmdOK")->click();
+    return w.result() == QDialog::Accepted;
 }
 } // namespace
 
@@ -47,147 +49,193 @@ class TestReminderWindow : public QObject {
     Q_OBJECT
 private slots:
     void init() { m_env = std::make_unique<test::TestEnv>(); }
-    void cleanup();
-    void details_data();
-    void details();
-    void soundOnActivation_data();
-    void soundOnActivation();
-    void run_data();
-    void run();
+    void cleanup()
+    {
+        Database::instance().closeDatabase(false);
+        m_env.reset();
+    }
+
+    // Details of the chosen row open in a new copy of the program, which gets
+    // "/Person  2" as one argument; without a chosen row nothing happens. The
+    // reminder stays open.
+    void details()
+    {
+        makeDefaultBook(QStringLiteral("#12/6/1990#,#12/7/1985#,#12/8/1980#"));
+        QPointer<ReminderWindow> w = runReminder();
+        QVERIFY(w && QTest::qWaitForWindowExposed(w));
+        QTreeWidget *lvw = child<QTreeWidget>(*w, "lvwReminder");
+        auto *cmdDetails = child<QPushButton>(*w, "cmdDetails");
+        QVERIFY(!cmdDetails->isEnabled());
+        child<QAction>(*w, "mnuPopupDetails")->trigger();
+        QVERIFY(m_env->launcher.starts.empty());
+
+        const QPoint second = lvw->visualItemRect(lvw->topLevelItem(1)).center();
+        QTest::mouseClick(lvw->viewport(), Qt::LeftButton, {}, second);
+        cmdDetails->click();
+        QCOMPARE(m_env->launcher.starts.size(), size_t(1));
+        QTest::keyClick(lvw, Qt::Key_Return);
+        QCOMPARE(m_env->launcher.starts.size(), size_t(2));
+        QTest::mouseDClick(lvw->viewport(), Qt::LeftButton, {}, second);
+        QCOMPARE(m_env->launcher.starts,
+                 std::vector<QStringList>(3, QStringList{QStringLiteral("/Person  2")}));
+        QVERIFY(w->isVisible());
+        w->close();
+    }
+
+    // The sound plays when the window first comes to the front, not again;
+    // only a file that is there reaches the player, and nothing is ever shown.
+    void soundOnActivation_data()
+    {
+        QTest::addColumn<QString>("sound");
+        QTest::addColumn<QString>("path"); // inside the data folder; "" is the empty path
+        QTest::addColumn<bool>("played");
+        // clang-format off
+        QTest::newRow("shipped sound") << "1" << "Sound/default.wav" << true;
+        QTest::newRow("sound off") << "0" << "Sound/default.wav" << false;
+        QTest::newRow("empty path") << "1" << "" << false;
+        QTest::newRow("missing file") << "1" << "Sound/missing.wav" << false;
+        QTest::newRow("folder") << "1" << "Sound" << false;
+        // clang-format on
+    }
+    void soundOnActivation()
+    {
+        QFETCH(QString, sound);
+        QFETCH(QString, path);
+        QFETCH(bool, played);
+        if (!path.isEmpty())
+            path = test::sourceDataFolder() + QLatin1Char('/') + path;
+        saveSetting(QStringLiteral("Reminder Sound"), sound);
+        saveSetting(QStringLiteral("Reminder Sound Path"), path);
+        ReminderWindow w({});
+        w.show();
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(&w, &activate);
+        QApplication::sendEvent(&w, &activate);
+        QCOMPARE(m_env->sound.played, played ? std::vector<QString>{path} : std::vector<QString>{});
+        QVERIFY(m_env->prompts.shown().empty());
+    }
+
+    // The real player never complains: a missing file, a file that is no wave
+    // file and a machine without sound are all silence.
+    void realPlayerIsQuietOnBadInput()
+    {
+        const QString notWave = m_env->file(QStringLiteral("not.wav"));
+        test::writeFile(notWave, "this is no sound");
+        const QString chime = test::sourceDataFolder() + QStringLiteral("/Sound/default.wav");
+        EffectSoundPlayer player;
+        for (const QString &path :
+             {QString(), m_env->file(QStringLiteral("missing.wav")), notWave, chime, chime})
+            player.play(path);
+        QTest::qWait(50);
+        QVERIFY(m_env->prompts.shown().empty());
+    }
+
+    void run_data()
+    {
+        QTest::addColumn<QString>("book"); // "none": the default book is gone
+        QTest::addColumn<int>("rows");     // 0: no window
+        QTest::addColumn<int>("messages");
+        QTest::newRow("birthdays") << "#12/6/1990#,#12/8/1985#,#12/20/1985#" << 2 << 0;
+        QTest::newRow("nothing to show") << "#3/6/1990#,Null" << 0 << 0;
+        QTest::newRow("default book gone") << "none" << 0 << 1;
+    }
+    void run()
+    {
+        QFETCH(QString, book);
+        QFETCH(int, rows);
+        QFETCH(int, messages);
+        makeDefaultBook(book);
+        m_env->prompts.clear();
+
+        QPointer<ReminderWindow> w = runReminder();
+        QCOMPARE(m_env->prompts.messageCount(), messages);
+        if (rows == 0) {
+            // The process ends without a window; the book is not left open.
+            QVERIFY(!w);
+            QVERIFY(!Database::instance().isOpen());
+            return;
+        }
+        QVERIFY(w && w->isVisible());
+        QTreeWidget *lvw = child<QTreeWidget>(*w, "lvwReminder");
+        QCOMPARE(lvw->topLevelItemCount(), rows);
+        // Today's birthday in red, tomorrow's in the default colour.
+        QCOMPARE(lvw->topLevelItem(0)->foreground(2).color(), QColor(255, 0, 0));
+        QCOMPARE(lvw->topLevelItem(1)->foreground(2).style(), Qt::NoBrush);
+        QCOMPARE(lvw->topLevelItem(0)->text(2), QStringLiteral("36"));
+        QVERIFY(Database::instance().isOpen());
+        // Closing the window closes the book; the window goes away.
+        w->close();
+        QVERIFY(!Database::instance().isOpen());
+        QTRY_VERIFY(w.isNull());
+    }
+
+    // In the options window OK switches the reminder only when the box
+    // changed; the days stay stored whatever the switch.
+    void optionsSwitching()
+    {
+        saveSetting(kReminder, QStringLiteral("0"));
+        saveSetting(kSince, QStringLiteral("2"));
+        QVERIFY(okWithReminder(true));
+        QCOMPARE(getSetting(kReminder), QStringLiteral("1"));
+        QVERIFY(!logonEntryOutdated());
+
+        QVERIFY(QFile::remove(logonEntryFile()));
+        QVERIFY(okWithReminder(true)); // already on: the entry is left alone
+        QVERIFY(!QFile::exists(logonEntryFile()));
+
+        test::writeFile(logonEntryFile(), "entry");
+        QVERIFY(okWithReminder(false));
+        QCOMPARE(getSetting(kReminder), QStringLiteral("0"));
+        QVERIFY(!QFile::exists(logonEntryFile()));
+        QCOMPARE(getSetting(kSince), QStringLiteral("2"));
+    }
+
+    void optionsStoreDays()
+    {
+        saveSetting(kReminder, QStringLiteral("1"));
+        saveSetting(QStringLiteral("Reminder Once 2"), QStringLiteral("30"));
+        ReminderOptionsWindow w;
+        child<QCheckBox>(w, "chkSince")->setChecked(true);
+        child<QCheckBox>(w, "chkOnce0")->setChecked(true);
+        child<QLineEdit>(w, "txtOnce0")->setText(QStringLiteral("14"));
+        child<QCheckBox>(w, "chkOnce1")->setChecked(false);
+        child<QCheckBox>(w, "chkSound")->setChecked(true);
+        child<QLineEdit>(w, "txtSound")->setText(QStringLiteral(" /sounds/bell.wav "));
+        w.ok();
+        // A ticked, empty since box stores the empty text: no since window.
+        QVERIFY(settingsStore().contains(kSince));
+        QCOMPARE(getSetting(kSince), QString());
+        QCOMPARE(getSetting(QStringLiteral("Reminder Once 1")), QStringLiteral("14"));
+        QVERIFY(!settingsStore().contains(QStringLiteral("Reminder Once 2")));
+        QVERIFY(!settingsStore().contains(QStringLiteral("Reminder Once 3")));
+        QCOMPARE(getSetting(QStringLiteral("Reminder Sound")), QStringLiteral("1"));
+        QCOMPARE(getSetting(QStringLiteral("Reminder Sound Path")), QStringLiteral("/sounds/bell.wav"));
+    }
 
 private:
-    std::unique_ptr<test::TestEnv> m_env;
-};
-
-void TestReminderWindow::cleanup()
-{
-    Database::instance().closeDatabase(false);
-    m_env.reset();
-}
-
-void TestReminderWindow::details_data()
-{
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<bool>("chosen");
-    QTest::newRow("button") << "button" << true;
-    QTest::newRow("Enter") << "enter" << true;
-    QTest::newRow("double click") << "double" << true;
-    QTest::newRow("pop-up menu, no row") << "popup" << false;
-}
-
-void TestReminderWindow::details()
-{
-    QFETCH(QString, how);
-    QFETCH(bool, chosen);
-    ReminderWindow w(sampleRows());
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QTreeWidget *lvw = ::list(w);
-    const QPoint second = lvw->visualItemRect(lvw->topLevelItem(1)).center();
-    if (chosen)
-        QTest::mouseClick(lvw->viewport(), Qt::LeftButton, {}, second);
-    QCOMPARE(button(w, "cmdDetails")->isEnabled(), chosen);
-    if (how == "button")
-        button(w, "cmdDetails")->click();
-    else if (how == "popup")
-        w.findChild<QAction *>(QStringLiteral("mnuPopupDetails"))->trigger();
-    else if (how == "enter")
-        QTest::keyClick(lvw, Qt::Key_Return);
-    else
-        QTest::mouseDClick(lvw->viewport(), Qt::LeftButton, {}, second);
-    // A new copy of the program gets "/Person  3" as one argument; the
-    // reminder stays open.
-    QCOMPARE(m_env->launcher.starts.size(), size_t(chosen ? 1 : 0));
-    if (chosen)
-        QCOMPARE(m_env->launcher.starts[0], QStringList{QStringLiteral("/Person  3")});
-    QVERIFY(w.isVisible());
-}
-
-void TestReminderWindow::soundOnActivation_data()
-{
-    QTest::addColumn<bool>("fileExists");
-    QTest::addColumn<bool>("played");
-    QTest::newRow("file there") << true << true;
-    QTest::newRow("file missing: silence") << false << false;
-}
-
-void TestReminderWindow::soundOnActivation()
-{
-    QFETCH(bool, fileExists);
-    QFETCH(bool, played);
-    const QString wav = m_env->file(QStringLiteral("default.wav"));
-    QFile f(wav);
-    if (fileExists)
-        QVERIFY(f.open(QIODevice::WriteOnly));
-    f.close();
-    saveSetting(QStringLiteral("Reminder Sound"), QStringLiteral("1"));
-    saveSetting(QStringLiteral("Reminder Sound Path"), wav);
-    ReminderWindow w(sampleRows());
-    w.show();
-    QEvent activate(QEvent::WindowActivate);
-    QApplication::sendEvent(&w, &activate);
-    // Once, not again when the window comes back to the front.
-    QApplication::sendEvent(&w, &activate);
-    QCOMPARE(m_env->sound.played, played ? std::vector<QString>{wav} : std::vector<QString>{});
-    QCOMPARE(m_env->prompts.messageCount(), 0);
-}
-
-void TestReminderWindow::run_data()
-{
-    QTest::addColumn<QString>("book"); // "none": the default book is gone
-    QTest::addColumn<int>("rows");     // 0: no window
-    QTest::addColumn<int>("messages");
-    QTest::newRow("birthdays") << "12/6/1990,12/8/1985,12/20/1985" << 2 << 0;
-    QTest::newRow("nothing to show") << "3/6/1990,Null" << 0 << 0;
-    QTest::newRow("default book gone") << "none" << 0 << 1;
-}
-
-void TestReminderWindow::run()
-{
-    QFETCH(QString, book);
-    QFETCH(int, rows);
-    QFETCH(int, messages);
-    const QString path = m_env->file(QStringLiteral("reminder.mdb"));
-    if (book != QLatin1String("none")) {
+    // A default book with one person per date (or Null), or with "none" no
+    // book at all; a reminder for today and the next two days.
+    void makeDefaultBook(const QString &dates)
+    {
+        const QString path = m_env->file(QStringLiteral("reminder.mdb"));
+        saveSetting(QStringLiteral("Default database"), path);
+        saveSetting(kSince, QStringLiteral("2"));
+        if (dates == QLatin1String("none"))
+            return;
         QVERIFY(Database::instance().newDatabase(path));
         int nr = 0;
-        for (QString date : book.split(QLatin1Char(','))) {
-            if (date != QLatin1String("Null"))
-                date = QLatin1Char('#') + date + QLatin1Char('#');
+        for (const QString &date : dates.split(QLatin1Char(',')))
             QVERIFY(
                 !executeSql(QStringLiteral("INSERT INTO Person (Contactnr, Firstname, Lastname, Dateofbirth) "
                                            "VALUES (%1, 'A', 'B', %2) ")
                                 .arg(++nr)
                                 .arg(date))
                      .failed());
-        }
         Database::instance().closeDatabase(false);
     }
-    saveSetting(QStringLiteral("Default database"), path);
-    saveSetting(QStringLiteral("Reminder Since"), QStringLiteral("2"));
-    m_env->prompts.clear();
 
-    QPointer<ReminderWindow> w = runReminder();
-    QCOMPARE(m_env->prompts.messageCount(), messages);
-    if (rows == 0) {
-        // The process ends without a window; the book is not left open.
-        QVERIFY(!w);
-        QVERIFY(!Database::instance().isOpen());
-        return;
-    }
-    QVERIFY(w && w->isVisible());
-    QTreeWidget *lvw = ::list(*w);
-    QCOMPARE(lvw->topLevelItemCount(), rows);
-    // Today's birthday in red, tomorrow's in the default colour.
-    QCOMPARE(lvw->topLevelItem(0)->foreground(2).color(), QColor(255, 0, 0));
-    QCOMPARE(lvw->topLevelItem(1)->foreground(2).style(), Qt::NoBrush);
-    QCOMPARE(lvw->topLevelItem(0)->text(2), QStringLiteral("36"));
-    QVERIFY(Database::instance().isOpen());
-    // Closing the window closes the book; the window goes away.
-    w->close();
-    QVERIFY(!Database::instance().isOpen());
-    QTRY_VERIFY(w.isNull());
-}
+    std::unique_ptr<test::TestEnv> m_env;
+};
 
 QTEST_MAIN(TestReminderWindow)
 #include "tst_reminderwindow.moc"

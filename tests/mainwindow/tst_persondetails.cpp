@@ -1,5 +1,6 @@
 #include "TestEnv.h"
 
+#include "mainwindow/NoteLinks.h"
 #include "mainwindow/PersonDetails.h"
 #include "settings/DisplayOptions.h"
 
@@ -7,8 +8,19 @@
 
 using namespace velmora;
 
+using Ranges = QList<NoteLinks::Range>;
+Q_DECLARE_METATYPE(Ranges)
+
+// A data row of texts only.
+static void textRow(const char *name, std::initializer_list<const char *> texts)
+{
+    QTestData &row = QTest::newRow(name);
+    for (const char *text : texts)
+        row << QString::fromUtf8(text);
+}
+
 // The values of the details pane that need no window: age, caption, date
-// text and the phone and e-mail rows.
+// text and the links in the note.
 class TestPersonDetails : public QObject {
     Q_OBJECT
     test::TestEnv m_env;
@@ -32,71 +44,91 @@ private slots:
     {
         QFETCH(QDate, born);
         QFETCH(QDate, today);
-        QFETCH(int, age);
-        QCOMPARE(getAge(born, today), age);
+        QTEST(getAge(born, today), "age");
     }
 
     void caption_data()
     {
-        QTest::addColumn<QString>("first");
-        QTest::addColumn<QString>("last");
-        QTest::addColumn<QString>("list");
-        QTest::addColumn<QString>("caption");
-        const QString fl = QStringLiteral("First name Last name");
-        const QString lf = QStringLiteral("Last name First name");
-        QTest::newRow("first name order") << "Anne " << " Smith" << fl << "Anne Smith";
-        QTest::newRow("last name order") << "Anne" << "Smith" << lf << "Smith Anne";
-        QTest::newRow("only last name, first order") << "" << "Smith  " << fl << "Smith";
-        QTest::newRow("ampersand") << "Tom & Jerry" << "" << fl << "Tom && Jerry";
+        for (const char *column : {"list", "first", "last", "caption"})
+            QTest::addColumn<QString>(column);
+        textRow("first name order", {"First name Last name", "Anne ", " Smith", "Anne Smith"});
+        textRow("last name order", {"Last name First name", "Anne", "Smith", "Smith Anne"});
+        textRow("only last name, first order", {"First name Last name", "", "Smith  ", "Smith"});
+        textRow("ampersand", {"First name Last name", "Tom & Jerry", "", "Tom && Jerry"});
     }
     void caption()
     {
+        QFETCH(QString, list);
         QFETCH(QString, first);
         QFETCH(QString, last);
-        QFETCH(QString, list);
-        QFETCH(QString, caption);
-        QCOMPARE(detailsCaption(first, last, list), caption);
+        QTEST(detailsCaption(first, last, list), "caption");
     }
 
     void dateText_data()
     {
         QTest::addColumn<QString>("format");
         QTest::addColumn<QString>("text");
-        QTest::newRow("day first") << "dd/mm/yyyy" << "05/01/0987";
-        QTest::newRow("month first") << "mm/dd/yyyy" << "01/05/0987";
-        QTest::newRow("year first") << "yyyy/mm/dd" << "0987/01/05";
-        QTest::newRow("empty") << "" << "";
+        textRow("month first", {"mm/dd/yyyy", "01/05/0987"});
+        textRow("year first", {"yyyy/mm/dd", "0987/01/05"});
+        textRow("unknown format", {"dd.mm.yyyy", ""});
     }
     void dateText()
     {
         QFETCH(QString, format);
-        QFETCH(QString, text);
-        QCOMPARE(formatDateOfBirth(QDate(987, 1, 5), format), text);
+        QTEST(formatDateOfBirth(QDate(987, 1, 5), format), "text");
     }
 
-    void entries_data()
+    // Where the caret stands on no highlighted link (the links are checked
+    // with the ranges below).
+    void wordAtPosition_data()
     {
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("description");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("tag");
-        QTest::addColumn<bool>("described");
-        QTest::newRow("with description") << " 0471 12 " << " home " << "0471 12 (home)" << "0471 12" << true;
-        QTest::newRow("without") << "0471 12" << "   " << "0471 12" << "0471 12" << false;
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QString>("word");
+        const QString note = QStringLiteral("see www.example.org today");
+        QTest::newRow("empty text") << "" << 0 << "";
+        QTest::newRow("caret at the start") << note << 0 << "see";
+        QTest::newRow("caret right after a word") << note << 3 << "see";
+        QTest::newRow("caret beyond the end") << note << 99 << "today";
+        QTest::newRow("negative caret") << note << -3 << "see";
+        QTest::newRow("caret right after the line break") << "first http://x.org\r\nsecond" << 20 << "second";
+        QTest::newRow("tab does not separate") << "a\twww.b" << 3 << "a\twww.b";
+        QTest::newRow("text ending with a blank, caret at end") << "abc " << 4 << "";
+        QTest::newRow("two blanks") << "a  b" << 2 << "";
+        QTest::newRow("leading blank, caret inside") << " www.x" << 3 << "www.x";
+        QTest::newRow("leading line break") << "\nwww.x" << 4 << "www.x";
     }
-    void entries()
+    void wordAtPosition()
     {
-        QFETCH(QString, value);
-        QFETCH(QString, description);
         QFETCH(QString, text);
-        QFETCH(QString, tag);
-        QFETCH(bool, described);
-        const DetailEntry e = detailEntry(value, description);
-        QCOMPARE(e.text, text);
-        QCOMPARE(e.tag, tag);
-        QCOMPARE(e.hasDescription(), described);
+        QFETCH(int, position);
+        QTEST(NoteLinks::wordAtPosition(text, position), "word");
     }
 
+    void ranges_data()
+    {
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<Ranges>("ranges");
+        QTest::newRow("empty") << "" << Ranges{};
+        QTest::newRow("one in the middle") << "see www.x.org now" << Ranges{{4, 9}};
+        QTest::newRow("line ends") << "http://a\r\nmailto:b@c\nx" << Ranges{{0, 8}, {10, 10}};
+        QTest::newRow("at both ends") << "www.a b www.c" << Ranges{{0, 5}, {8, 5}};
+        // Schemes with their colon and "www" anywhere, in lower case only.
+        QTest::newRow("link words")
+            << "news:x https://e.org mailto:a@b.c xwww WWW.e HTTP://x http//x anne@e.org"
+            << Ranges{{0, 6}, {7, 13}, {21, 12}, {34, 4}};
+    }
+    void ranges()
+    {
+        QFETCH(QString, note);
+        QFETCH(Ranges, ranges);
+        QCOMPARE(NoteLinks::linkRanges(note), ranges);
+        // A click anywhere on a highlighted word, or right after it, takes exactly that word.
+        for (const NoteLinks::Range &r : ranges) {
+            for (int caret = r.start + 1; caret <= r.start + r.length; ++caret)
+                QCOMPARE(NoteLinks::wordAtPosition(note, caret), note.mid(r.start, r.length));
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPersonDetails)

@@ -72,24 +72,15 @@ public:
     {
         run(QStringLiteral("INSERT INTO Person(Contactnr, Firstname, Lastname, Dateofbirth, Address, [Note]) "
                            "VALUES(%1, '%2', '%3', %4, '%5', '%6') ")
-                .arg(nr)
-                .arg(q(first), q(last), QString::fromLatin1(date), q(address), q(note)));
+                .arg(QString::number(nr), q(first), q(last), QString::fromLatin1(date), q(address), q(note)));
     }
-    void phone(int nr, int order, const char *number)
+    void phone(int nr, int order, const char *number) { entry("Phone", "[Number]", nr, order, number); }
+    void email(int nr, int order, const char *address) { entry("Email", "Email", nr, order, address); }
+    void entry(const char *table, const char *column, int nr, int order, const char *value)
     {
-        run(QStringLiteral("INSERT INTO Phone(ContactNr, [Order], [Number], Description) "
-                           "VALUES(%1, %2, '%3', '') ")
-                .arg(nr)
-                .arg(order)
-                .arg(q(number)));
-    }
-    void email(int nr, int order, const char *address)
-    {
-        run(QStringLiteral("INSERT INTO Email(ContactNr, [Order], Email, Description) "
-                           "VALUES(%1, %2, '%3', '') ")
-                .arg(nr)
-                .arg(order)
-                .arg(q(address)));
+        run(QStringLiteral("INSERT INTO %1(ContactNr, [Order], %2, Description) VALUES(%3, %4, '%5', '') ")
+                .arg(QLatin1String(table), QLatin1String(column), QString::number(nr), QString::number(order),
+                     q(value)));
     }
 
 private:

@@ -21,24 +21,29 @@
 using namespace velmora;
 
 // The search command of the main window with the real search window: the
-// toolbar button and the menu entry in step, the window's OK and Cancel, the
-// list they leave.
+// toolbar button and the menu entry in step, the window's fields, OK and
+// Cancel, the list they leave.
 class TestSearchCommand : public QObject {
     Q_OBJECT
     std::unique_ptr<test::TestEnv> m_env;
     std::unique_ptr<MainWindow> m_main;
 
-    // Works the search window once it is up (it runs modally).
-    static void whenShown(std::function<void(SearchWindow &)> work)
+    // Presses the Search button and works the search window once it is up
+    // (it runs modally). A window the work left open is cancelled.
+    void search(const std::function<void(SearchWindow &)> &work)
     {
-        QTimer::singleShot(0, qApp, [work] {
+        QObject guard; // no work once this test has moved on
+        bool worked = false;
+        QTimer::singleShot(0, &guard, [&] {
             auto *w = qobject_cast<SearchWindow *>(QApplication::activeModalWidget());
             QVERIFY(w);
             work(*w);
-            // A window the work left open is cancelled.
+            worked = true;
             if (w->isVisible())
                 w->findChild<QPushButton *>(QStringLiteral("cmdCancel"))->click();
         });
+        m_main->button(QStringLiteral("Search"))->trigger();
+        QVERIFY(worked);
     }
     static void set(SearchWindow &w, const char *combo, int position, const char *field = nullptr,
                     const char *text = nullptr)
@@ -48,6 +53,10 @@ class TestSearchCommand : public QObject {
             w.findChild<QLineEdit *>(QLatin1String(field))->setText(QString::fromUtf8(text));
     }
     static void ok(SearchWindow &w) { w.findChild<QPushButton *>(QStringLiteral("cmdOk"))->click(); }
+    static QString text(SearchWindow &w, const char *field)
+    {
+        return w.findChild<QLineEdit *>(QLatin1String(field))->displayText();
+    }
 
     QList<int> listed() const
     {
@@ -56,8 +65,13 @@ class TestSearchCommand : public QObject {
             numbers << row.contactnr;
         return numbers;
     }
-    bool buttonDown() const { return m_main->button(QStringLiteral("Search"))->isChecked(); }
-    bool menuChecked() const { return m_main->action(QStringLiteral("mnuActionSearch"))->isChecked(); }
+    // How many of the two search controls, toolbar button and menu entry, are
+    // on: they go in step, so 0 or 2.
+    int searchControlsOn() const
+    {
+        return int(m_main->button(QStringLiteral("Search"))->isChecked()) +
+               int(m_main->action(QStringLiteral("mnuActionSearch"))->isChecked());
+    }
 
 private slots:
     void init()
@@ -84,77 +98,157 @@ private slots:
         m_env.reset();
     }
 
+    // Choosing an operator shows or hides the row's fields; a hidden field
+    // keeps its text, and the row's first item shows it again.
+    void operatorsShowFields_data()
+    {
+        QTest::addColumn<QString>("combo");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QStringList>("hidden");
+        using S = QStringList;
+        QTest::newRow("first filled in") << "cboFirstname" << 4 << S{} << S{"txtFirstname"};
+        QTest::newRow("note filled in") << "cboNote" << 1 << S{} << S{"txtNote"};
+        QTest::newRow("date after") << "cboDate" << 3 << S{"txtDate"} << S{"lblSplit", "txtDate2"};
+        QTest::newRow("date filled in") << "cboDate" << 4 << S{} << S{"txtDate", "lblSplit", "txtDate2"};
+    }
+    void operatorsShowFields()
+    {
+        QFETCH(QString, combo);
+        QFETCH(int, position);
+        QFETCH(QStringList, shown);
+        QFETCH(QStringList, hidden);
+        search([&](SearchWindow &w) {
+            const auto lines = w.findChildren<QLineEdit *>();
+            for (QLineEdit *line : lines)
+                line->setText(line->inputMask().isEmpty() ? QStringLiteral("kept")
+                                                          : QStringLiteral("01/02/1970"));
+            auto *cbo = w.findChild<QComboBox *>(combo);
+            cbo->setCurrentIndex(position);
+            for (const QString &name : shown + hidden)
+                QVERIFY2(w.findChild<QWidget *>(name)->isVisible() == shown.contains(name), qPrintable(name));
+            for (QLineEdit *line : lines)
+                QVERIFY(!line->displayText().contains(QLatin1Char('_')) && !line->displayText().isEmpty());
+            cbo->setCurrentIndex(combo == QLatin1String("cboDate") ? 1 : 0);
+            for (const QString &name : hidden)
+                QVERIFY2(w.findChild<QWidget *>(name)->isVisible(), qPrintable(name));
+        });
+    }
+
     // OK with a search: search mode on in both controls, the matches listed
-    // (each once), the first one shown.
+    // (each once), the first one shown; when none is found nobody is shown
+    // and Edit and Remove are off. Switching off from the menu lists
+    // everybody again.
+    void searchFromTheButton_data()
+    {
+        QTest::addColumn<QString>("firstName"); // empty: a phone number beginning with 0471/12
+        QTest::addColumn<QList<int>>("found");
+        QTest::newRow("phone number") << "" << QList<int>{1, 2};
+        QTest::newRow("nobody") << "Nobody" << QList<int>{};
+    }
     void searchFromTheButton()
     {
-        whenShown([](SearchWindow &w) {
-            set(w, "cboPhone", 2, "txtPhone", "0471/12");
+        QFETCH(QString, firstName);
+        QFETCH(QList<int>, found);
+        m_main->showPerson(4);
+        search([&](SearchWindow &w) {
+            if (firstName.isEmpty())
+                set(w, "cboPhone", 2, "txtPhone", "0471/12");
+            else
+                set(w, "cboFirstname", 0, "txtFirstname", qPrintable(firstName));
             ok(w);
         });
-        m_main->button(QStringLiteral("Search"))->trigger();
-        QVERIFY(buttonDown());
-        QVERIFY(menuChecked());
-        QCOMPARE(listed(), (QList<int>{1, 2}));
-        QCOMPARE(m_main->shownContactnr(), 1);
+        QCOMPARE(searchControlsOn(), 2);
+        QCOMPARE(listed(), found);
+        QCOMPARE(m_main->shownContactnr(), found.value(0, -1));
+        for (const char *name : {"Edit", "Remove"})
+            QCOMPARE(m_main->button(QLatin1String(name))->isEnabled(), !found.isEmpty());
+        for (const char *name : {"mnuPersonEdit", "mnuPersonRemove"})
+            QCOMPARE(m_main->action(QLatin1String(name))->isEnabled(), !found.isEmpty());
+        // Even with nobody listed the command stays on hand to leave the search.
+        QVERIFY(m_main->button(QStringLiteral("Search"))->isEnabled());
+        QCOMPARE(m_main->findChild<QLabel *>(QStringLiteral("Count"))->text(),
+                 found.isEmpty() ? QStringLiteral("-/0") : QStringLiteral("1/2"));
 
-        // Switching off from the menu lists everybody again.
         m_main->action(QStringLiteral("mnuActionSearch"))->trigger();
-        QVERIFY(!buttonDown());
-        QVERIFY(!menuChecked());
+        QCOMPARE(searchControlsOn(), 0);
         QCOMPARE(listed().size(), 6);
         QCOMPARE(searchState().condition, QString());
     }
 
-    // A search that finds nobody: no person shown, Edit and Remove off, the
-    // search command stays on to switch it off again.
-    void searchFindingNobody()
-    {
-        m_main->showPerson(4);
-        whenShown([](SearchWindow &w) {
-            set(w, "cboFirstname", 0, "txtFirstname", "Nobody");
-            ok(w);
-        });
-        m_main->button(QStringLiteral("Search"))->trigger();
-        QVERIFY(buttonDown());
-        QCOMPARE(listed(), QList<int>{});
-        QCOMPARE(m_main->shownContactnr(), -1);
-        for (const char *key : {"Edit", "Remove"})
-            QVERIFY(!m_main->button(QLatin1String(key))->isEnabled());
-        for (const char *name : {"mnuPersonEdit", "mnuPersonRemove"})
-            QVERIFY(!m_main->action(QLatin1String(name))->isEnabled());
-        QVERIFY(m_main->button(QStringLiteral("Search"))->isEnabled());
-        QCOMPARE(m_main->findChild<QLabel *>(QStringLiteral("Count"))->text(), QStringLiteral("-/0"));
-    }
-
-    // Leaving the window without a search switches search mode off in both
-    // controls; every person stays listed.
+    // Leaving the window without a search (Cancel, Esc, OK with nothing to
+    // search for) switches search mode off in both controls; every person
+    // stays listed.
     void leavingWithoutSearch_data()
     {
         QTest::addColumn<QString>("how");
         QTest::newRow("cancel") << "cancel";
+        QTest::newRow("escape") << "escape";
         QTest::newRow("ok with nothing") << "ok";
-        QTest::newRow("invalid date, then cancel") << "invalid";
+        QTest::newRow("ok, a text without operator") << "no operator";
+        QTest::newRow("ok with one date of Between") << "between";
     }
     void leavingWithoutSearch()
     {
         QFETCH(QString, how);
-        whenShown([how](SearchWindow &w) {
-            if (how == QLatin1String("ok")) {
+        search([&](SearchWindow &w) {
+            if (how == QLatin1String("escape")) {
+                QTest::keyClick(w.findChild<QLineEdit *>(QStringLiteral("txtFirstname")), Qt::Key_Escape);
+            } else if (how != QLatin1String("cancel")) {
+                if (how == QLatin1String("no operator"))
+                    set(w, "cboFirstname", -1, "txtFirstname", "ann");
+                if (how == QLatin1String("between"))
+                    set(w, "cboDate", 1, "txtDate", "01/01/1970");
                 ok(w);
-            } else if (how == QLatin1String("invalid")) {
-                set(w, "cboDate", 0, "txtDate", "31/02/1970");
-                ok(w);
-                QVERIFY(w.isVisible());
             }
+            QVERIFY(!w.isVisible() || how == QLatin1String("cancel"));
         });
-        m_main->button(QStringLiteral("Search"))->trigger();
-        QVERIFY(!buttonDown());
-        QVERIFY(!menuChecked());
+        QCOMPARE(searchControlsOn(), 0);
         QVERIFY(!searchState().searchMode);
         QCOMPARE(searchState().condition, QString());
         QCOMPARE(listed().size(), 6);
-        QCOMPARE(m_env->prompts.messageCount(), how == QLatin1String("invalid") ? 1 : 0);
+        QCOMPARE(m_env->prompts.messageCount(), 0);
+    }
+
+    // An invalid date, shown or hidden: the message, and the window stays
+    // open with everything typed. Corrected, the same OK searches.
+    void invalidDateKeepsTheWindow_data()
+    {
+        QTest::addColumn<int>("op");
+        QTest::addColumn<QStringList>("dates");
+        QTest::addColumn<QList<int>>("found");
+        using L = QList<int>;
+        QTest::newRow("between, second date") << 1 << QStringList{"01/01/1970", "31/02/1980"} << L{2};
+        QTest::newRow("before, hidden second date") << 2 << QStringList{"01/01/1970", "99/99/1999"} << L{1};
+        QTest::newRow("filled in, hidden first date") << 4 << QStringList{"01/13/1970", ""} << L{1, 2};
+        QTest::newRow("no operator, first date") << -1 << QStringList{"32/01/1970", ""} << L{1, 2, 3};
+    }
+    void invalidDateKeepsTheWindow()
+    {
+        QFETCH(int, op);
+        QFETCH(QStringList, dates);
+        search([&](SearchWindow &w) {
+            set(w, "cboDate", op, "txtDate", qPrintable(dates[0]));
+            set(w, "cboFirstname", 1, "txtFirstname", "ann");
+            w.findChild<QLineEdit *>(QStringLiteral("txtDate2"))->setText(dates[1]);
+            const QString shown1 = text(w, "txtDate"), shown2 = text(w, "txtDate2");
+            ok(w);
+            QCOMPARE(m_env->prompts.messageCount(), 1);
+            QCOMPARE(m_env->prompts.lastMessage(), QStringLiteral("Date of birth is invalid!"));
+            QVERIFY(w.isVisible());
+            QVERIFY(searchState().searchMode);
+            QCOMPARE(text(w, "txtDate"), shown1);
+            QCOMPARE(text(w, "txtDate2"), shown2);
+            QCOMPARE(text(w, "txtFirstname"), QStringLiteral("ann"));
+            QCOMPARE(w.findChild<QComboBox *>(QStringLiteral("cboDate"))->currentIndex(), op);
+
+            set(w, "cboDate", op, "txtDate", "01/01/1975");
+            w.findChild<QLineEdit *>(QStringLiteral("txtDate2"))->setText(QStringLiteral("01/01/1981"));
+            ok(w);
+            QVERIFY(!w.isVisible());
+        });
+        QCOMPARE(searchControlsOn(), 2);
+        QTEST(listed(), "found");
     }
 };
 

@@ -6,8 +6,7 @@
 
 namespace velmora::test {
 
-TestEnv::TestEnv()
-    : clock(QDateTime(QDate(2026, 12, 6), QTime(10, 0)))
+TestEnv::TestEnv() : clock(QDateTime(QDate(2026, 12, 6), QTime(10, 0)))
 {
     QDir root(m_dir.path());
     for (const char *sub : {"home", "home/Documents", "program", "tmp"})
@@ -19,8 +18,8 @@ TestEnv::TestEnv()
     qputenv("HOME", home().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (home() + QStringLiteral("/.config")).toLocal8Bit());
     qputenv("XDG_DATA_HOME", (home() + QStringLiteral("/.local/share")).toLocal8Bit());
-    settings = std::make_unique<QSettings>(m_dir.filePath(QStringLiteral("home/.config/Velmora/Velmora.conf")),
-                                           QSettings::IniFormat);
+    settings = std::make_unique<QSettings>(
+        m_dir.filePath(QStringLiteral("home/.config/Velmora/Velmora.conf")), QSettings::IniFormat);
     Seams &s = seams();
     s.clock = &clock;
     s.prompts = &prompts;

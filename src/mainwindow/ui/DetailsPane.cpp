@@ -385,7 +385,7 @@ void DetailsPane::preparePhonePopup()
 {
     QTreeWidgetItem *item = selectedEntry(m_lvwPhone);
     m_phoneCopy->setEnabled(item != nullptr);
-    m_phoneCopy2->setEnabled(item && entryText(m_lvwPhone).size() > entryTag(m_lvwPhone).size());
+    m_phoneCopy2->setEnabled(item && rowHasDescription(entryText(m_lvwPhone), entryTag(m_lvwPhone)));
 }
 
 void DetailsPane::prepareEmailPopup()
@@ -394,7 +394,7 @@ void DetailsPane::prepareEmailPopup()
     const QString text = entryText(m_lvwEmail);
     m_emailCopy->setEnabled(item != nullptr);
     m_emailSend->setEnabled(item != nullptr);
-    m_emailCopy2->setEnabled(item && text.size() > entryTag(m_lvwEmail).size());
+    m_emailCopy2->setEnabled(item && rowHasDescription(text, entryTag(m_lvwEmail)));
     m_emailWebsite->setEnabled(item && mentionsProfileProvider(text));
 }
 
