@@ -122,7 +122,9 @@ DbError findPhoneMatches(const SearchState &state, std::vector<int> &matched)
     });
     if (error)
         return error;
-    for (const int contactnr : hits) {
+    // Each person once: a person with several matching numbers is listed once
+    // anyway, and a shorter list is a shorter statement to read.
+    for (const int contactnr : candidates) {
         if (qualified.count(contactnr))
             matched.push_back(contactnr);
     }

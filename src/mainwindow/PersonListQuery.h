@@ -40,8 +40,8 @@ QString phoneOwnerSelection(const SearchState &state);
 // "WHERE Contactnr IN(3,3,17) ", or "WHERE 1 = 2 " for no numbers.
 QString contactnrInClause(const std::vector<int> &contactnrs);
 
-// The numbers a phone search lists: one entry for every stored phone number
-// that matches the searched number and belongs to one of the owners above.
+// The numbers a phone search lists, ascending and each once: the owners above
+// with at least one stored phone number that matches the searched number.
 DbError findPhoneMatches(const SearchState &state, std::vector<int> &matched);
 
 // The list statement. For a phone search, matched holds the numbers found by
