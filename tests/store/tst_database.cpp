@@ -19,35 +19,6 @@ using namespace velmora;
 
 namespace {
 
-// Takes write permission away from a file or folder for as long as it lives.
-// Root ignores permission bits, so there the immutable attribute stands in;
-// where neither works, active() is false and the test skips.
-class WriteProtect {
-public:
-    explicit WriteProtect(const QString &path) : m_path(path)
-    {
-        struct stat st {};
-        ::stat(QFile::encodeName(path).constData(), &st);
-        m_mode = st.st_mode & 07777;
-        ::chmod(QFile::encodeName(path).constData(), S_ISDIR(st.st_mode) ? 0555 : 0444);
-        if (writable())
-            m_immutable = QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path}) == 0;
-    }
-    ~WriteProtect()
-    {
-        if (m_immutable)
-            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), m_path});
-        ::chmod(QFile::encodeName(m_path).constData(), m_mode);
-    }
-    bool active() const { return !writable(); }
-
-private:
-    bool writable() const { return ::access(QFile::encodeName(m_path).constData(), W_OK) == 0; }
-    QString m_path;
-    mode_t m_mode = 0644;
-    bool m_immutable = false;
-};
-
 QByteArray readAll(const QString &path)
 {
     QFile f(path);
@@ -342,7 +313,7 @@ private slots:
         makeBook(path, 4);
         db.closeDatabase(true);
         const QByteArray before = readAll(path);
-        WriteProtect locked(path);
+        test::WriteProtect locked(path);
         if (!locked.active())
             QSKIP("cannot take write permission away here");
         QSignalSpy opened(&db, &Database::opened);
