@@ -184,7 +184,6 @@ bool BookGenerator::write(const QString &path, int count)
     return exec(db, ok ? "COMMIT" : "ROLLBACK") && ok;
 }
 
-
 OpenBook::OpenBook(benchmark::State &state, int count)
 {
     const QString path = BookGenerator::book(count);

@@ -22,7 +22,6 @@ public:
     static bool write(const QString &path, int count);
 };
 
-
 // A generated book as the current connection for the length of one
 // benchmark; the benchmark is skipped when the book cannot be opened.
 class OpenBook {

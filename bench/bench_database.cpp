@@ -35,7 +35,8 @@ struct BenchWorld {
     BenchWorld()
     {
         paths = std::make_unique<FixedPaths>(dir.path(), dir.path(), dir.path());
-        settings = std::make_unique<QSettings>(dir.filePath(QStringLiteral("Velmora.conf")), QSettings::IniFormat);
+        settings =
+            std::make_unique<QSettings>(dir.filePath(QStringLiteral("Velmora.conf")), QSettings::IniFormat);
         Seams &s = seams();
         s.clock = &clock;
         s.prompts = &prompts;

@@ -23,7 +23,6 @@ namespace {
 constexpr int kFullBook = 32767;
 const QString kFirstLast = QStringLiteral("First name Last name");
 
-
 // A rebuild of the contact list: the statement, the rows read and trimmed,
 // the model reset that the list view shows.
 void BM_FillPersonList(benchmark::State &state)
@@ -46,30 +45,6 @@ void BM_FillPersonList(benchmark::State &state)
     state.counters["rows"] = model.rowCount();
 }
 BENCHMARK(BM_FillPersonList)->Unit(benchmark::kMillisecond);
-
-// The same in search mode with a phone condition that every person matches:
-// the phone statement, the digit matching and the long IN list.
-void BM_FillPersonListPhoneSearch(benchmark::State &state)
-{
-    bench::OpenBook book(state);
-    if (!book.isOpen())
-        return;
-    PersonListModel model;
-    SearchState search;
-    search.searchMode = true;
-    search.byPhone = true;
-    search.phoneMatch = 1;
-    for (auto _ : state) {
-        std::vector<PersonRow> rows;
-        if (loadPersonList(kFirstLast, true, search, rows)) {
-            state.SkipWithError("the search statements failed");
-            return;
-        }
-        model.setRows(std::move(rows));
-    }
-    state.counters["rows"] = model.rowCount();
-}
-BENCHMARK(BM_FillPersonListPhoneSearch)->Unit(benchmark::kMillisecond);
 
 // Reading one person for the details pane: person, phones and e-mail
 // addresses, the date with the age.

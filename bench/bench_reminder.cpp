@@ -30,7 +30,8 @@ static void BM_Reminder(benchmark::State &state)
     size_t rows = 0;
     for (auto _ : state) {
         std::vector<ReminderRow> found;
-        for (const qint64 d : ReminderDays::offsets(today, QStringLiteral("2"), QStringLiteral("7"), {}, {})) {
+        for (const qint64 d :
+             ReminderDays::offsets(today, QStringLiteral("2"), QStringLiteral("7"), {}, {})) {
             if (Reminder::addBirthdays(today, d, found)) {
                 state.SkipWithError("a birthday query failed");
                 break;

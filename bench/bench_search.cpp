@@ -16,7 +16,6 @@ namespace {
 constexpr int kFullBook = 32767;
 const QString kNameOrder = QStringLiteral("Last name First name");
 
-
 // One OK of the search window followed by the list rebuild: the search
 // state from the rows, the statements run, the rows handed to the list.
 void searchAndRebuild(benchmark::State &state, const SearchInput &input)
