@@ -101,7 +101,8 @@ DbError findPhoneMatches(const SearchState &state, std::vector<int> &matched)
     DbError error = forEachRow(
         QStringLiteral("SELECT Contactnr, Number ") + QStringLiteral("FROM Phone "), [&](const RowView &row) {
             const qint64 contactnr = row.integer(0);
-            if (contactnr == int(contactnr) && digitsMatch(row.utf8(1), wanted, state.phoneMatch))
+            if (!row.isNull(0) && contactnr == int(contactnr) &&
+                digitsMatch(row.utf8(1), wanted, state.phoneMatch))
                 hits.push_back(int(contactnr));
             return true;
         });
