@@ -98,14 +98,14 @@ DbError findPhoneMatches(const SearchState &state, std::vector<int> &matched)
     // costs several times as much on a large book.
     const std::string wanted = digitsOnly(state.phoneNumber).toStdString();
     std::vector<int> hits;
-    DbError error = forEachRow(
-        QStringLiteral("SELECT Contactnr, Number ") + QStringLiteral("FROM Phone "), [&](const RowView &row) {
-            const qint64 contactnr = row.integer(0);
-            if (!row.isNull(0) && contactnr == int(contactnr) &&
-                digitsMatch(row.utf8(1), wanted, state.phoneMatch))
-                hits.push_back(int(contactnr));
-            return true;
-        });
+    DbError error = forEachRow(QStringLiteral("SELECT Contactnr, Number ") + QStringLiteral("FROM Phone "),
+                               [&](const RowView &row) {
+                                   const qint64 contactnr = row.integer(0);
+                                   if (!row.isNull(0) && contactnr == int(contactnr) &&
+                                       digitsMatch(row.utf8(1), wanted, state.phoneMatch))
+                                       hits.push_back(int(contactnr));
+                                   return true;
+                               });
     if (error || hits.empty())
         return error;
 
