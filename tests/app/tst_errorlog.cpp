@@ -8,16 +8,11 @@
 
 using namespace velmora;
 
-static QByteArray readAll(const QString &path)
+// The log beside the program, or the one at the path given.
+static QString readLog(const test::TestEnv &env, const QString &path = QString())
 {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// The log beside the program.
-static QByteArray programLog(const test::TestEnv &env)
-{
-    return readAll(env.programFolder() + QStringLiteral("/Velmora.log"));
+    QFile f(path.isEmpty() ? env.programFolder() + QStringLiteral("/Velmora.log") : path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }
 
 class TestErrorLog : public QObject {
@@ -27,7 +22,7 @@ private slots:
     {
         test::TestEnv env;
         writeLog(QStringLiteral("Something broke"));
-        const QString line = QString::fromUtf8(programLog(env));
+        const QString line = readLog(env);
         const QString date = QLocale::system().toString(QDate(2026, 12, 6), QLocale::ShortFormat);
         QVERIFY2(line.startsWith(date + QLatin1Char(' ')) &&
                      line.endsWith(QStringLiteral(" - Something broke\r\n")),
@@ -46,7 +41,7 @@ private slots:
         QVERIFY(QDir(env.programFolder()).mkdir(QStringLiteral("Velmora.log")));
         writeLog(QStringLiteral("elsewhere"));
         QCOMPARE(fallbackLogFilePath(), env.home() + QStringLiteral("/.local/share/Velmora/Velmora.log"));
-        QVERIFY(readAll(fallbackLogFilePath()).endsWith(" - elsewhere\r\n"));
+        QVERIFY(readLog(env, fallbackLogFilePath()).endsWith(QStringLiteral(" - elsewhere\r\n")));
 
         // The data folder is a plain file too: the entry is dropped without harm.
         const QString blocker = env.file(QStringLiteral("blocker"));
@@ -70,7 +65,7 @@ private slots:
         const QStringList entries{QStringLiteral("MdacError: -2147221005 Invalid class string"),
                                   QStringLiteral("JetError: 14 Cannot open file")};
         QCOMPARE(env.prompts.messageCount(), 2);
-        const QString log = QString::fromUtf8(programLog(env));
+        const QString log = readLog(env);
         for (int i = 0; i < 2; ++i) {
             const auto &shown = env.prompts.shown().at(i);
             QVERIFY(shown.text.endsWith(websiteAddress() + QStringLiteral("\n\n") + entries[i]));

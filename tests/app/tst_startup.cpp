@@ -67,84 +67,60 @@ private slots:
         QVERIFY(!restoresMaximized(QStringLiteral("1")) && !restoresMaximized(QString()));
     }
 
-    void stopSignalsArriveOnTheEventLoop_data()
-    {
-        QTest::addColumn<int>("signalNumber");
-        QTest::newRow("SIGTERM") << int(SIGTERM);
-        QTest::newRow("SIGINT") << int(SIGINT);
-    }
     void stopSignalsArriveOnTheEventLoop()
     {
-        QFETCH(int, signalNumber);
         TerminationSignals signals_;
         QVERIFY(signals_.isInstalled());
         QSignalSpy spy(&signals_, &TerminationSignals::terminationRequested);
-        ::raise(signalNumber);
-        QTRY_COMPARE(spy.count(), 1);
-        QCOMPARE(spy.first().first().toInt(), signalNumber);
+        for (const int signalNumber : {SIGTERM, SIGINT}) {
+            ::raise(signalNumber);
+            QTRY_COMPARE(spy.count(), 1);
+            QCOMPARE(spy.takeFirst().first().toInt(), signalNumber);
+        }
     }
 
-    // Display options: unknown values fall back to the defaults, which are
-    // stored in their place.
-    void displayOptions_data()
+    // The options as a start finds them. Unknown display values fall back to
+    // the defaults, which are stored in their place. The first start turns
+    // the reminder on with its log-on entry; a later start keeps the user's
+    // choice and writes a missing entry again.
+    void optionsAtStart_data()
     {
-        QTest::addColumn<QString>("list");
+        QTest::addColumn<QStringList>("stored"); // List, Date, Font Size, Birthday reminder
         QTest::addColumn<bool>("firstNameFirst");
-        QTest::addColumn<QString>("date");
         QTest::addColumn<int>("dateIndex");
-        QTest::addColumn<QString>("font");
         QTest::addColumn<int>("fontSize");
-        QTest::newRow("nothing stored") << "" << true << "" << 0 << "" << 8;
-        QTest::newRow("all known") << "Last name First name" << false << "yyyy/mm/dd" << 2 << "10" << 10;
-        QTest::newRow("unknown values") << "last name first name" << true << "dd.mm.yyyy" << 0 << "12" << 8;
+        QTest::addColumn<bool>("entryAfter");
+        using S = QStringList;
+        // clang-format off
+        QTest::newRow("first start") << S{"", "", "", ""} << true << 0 << 8 << true;
+        QTest::newRow("all known, reminder on") << S{"Last name First name", "yyyy/mm/dd", "10", "1"} << false << 2 << 10 << true;
+        QTest::newRow("unknown values, reminder off") << S{"last name first name", "dd.mm.yyyy", "12", "0"} << true << 0 << 8 << false;
+        // clang-format on
     }
-    void displayOptions()
+    void optionsAtStart()
     {
-        QFETCH(QString, list);
+        QFETCH(QStringList, stored);
         QFETCH(bool, firstNameFirst);
-        QFETCH(QString, date);
-        QFETCH(int, dateIndex);
-        QFETCH(QString, font);
         QFETCH(int, fontSize);
-        saveSetting(QStringLiteral("List"), list);
-        saveSetting(QStringLiteral("Date"), date);
-        saveSetting(QStringLiteral("Font Size"), font);
+        const QStringList keys{"List", "Date", "Font Size", "Birthday reminder"};
+        for (int i = 0; i < keys.size(); ++i)
+            saveSetting(keys[i], stored[i]);
+        QVERIFY(!QFileInfo::exists(logonEntryFile()));
         const DisplayOptionValues v = loadOptions();
         QCOMPARE(v.firstNameFirst, firstNameFirst);
-        QCOMPARE(v.dateIndex, dateIndex);
+        QTEST(v.dateIndex, "dateIndex");
         QCOMPARE(v.fontSize, fontSize);
-        QCOMPARE(getSetting(QStringLiteral("List")),
-                 firstNameFirst ? QStringLiteral("First name Last name") : list);
-        QCOMPARE(dateFormatIndex(getSetting(QStringLiteral("Date"))), dateIndex);
-        QCOMPARE(getSetting(QStringLiteral("Font Size")), QString::number(fontSize));
-    }
+        QCOMPARE(getSetting(keys[0]), firstNameFirst ? QStringLiteral("First name Last name") : stored[0]);
+        QTEST(dateFormatIndex(getSetting(keys[1])), "dateIndex");
+        QCOMPARE(getSetting(keys[2]), QString::number(fontSize));
 
-    // The first start turns the reminder on with its log-on entry; a later
-    // start keeps the user's choice and writes a missing entry again.
-    void reminderAtStart_data()
-    {
-        QTest::addColumn<QString>("reminder");
-        QTest::addColumn<bool>("entryAfter");
-        QTest::newRow("first start") << "" << true;
-        QTest::newRow("on, entry missing") << "1" << true;
-        QTest::newRow("off") << "0" << false;
-    }
-    void reminderAtStart()
-    {
-        test::TestEnv &env = *m_env;
-        QFETCH(QString, reminder);
-        const bool firstStart = reminder.isEmpty();
-        if (!firstStart)
-            saveSetting(QStringLiteral("Birthday reminder"), reminder);
-        QVERIFY(!QFileInfo::exists(logonEntryFile()));
-        loadOptions();
         QTEST(!logonEntryOutdated(), "entryAfter");
-        QCOMPARE(getSetting(QStringLiteral("Birthday reminder")),
-                 firstStart ? QStringLiteral("1") : reminder);
+        const bool firstStart = stored[3].isEmpty();
+        QCOMPARE(getSetting(keys[3]), firstStart ? QStringLiteral("1") : stored[3]);
         QCOMPARE(getSetting(QStringLiteral("Reminder Sound Path")),
-                 firstStart ? env.programFolder() + QStringLiteral("/Sound/default.wav") : QString());
+                 firstStart ? m_env->programFolder() + QStringLiteral("/Sound/default.wav") : QString());
         QCOMPARE(getSetting(QStringLiteral("Reminder Once 1")), firstStart ? QStringLiteral("7") : QString());
-        QVERIFY(env.launcher.starts.empty());
+        QVERIFY(m_env->launcher.starts.empty());
     }
 
     // Text pieces taken from paths and addresses, and file-dialog filters.

@@ -1,3 +1,4 @@
+#include "TestBook.h"
 #include "TestEnv.h"
 #include "TestFiles.h"
 
@@ -5,40 +6,25 @@
 #include "settings/Settings.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QtTest>
 
 using namespace velmora;
 using test::writeFile;
 
-namespace {
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QString reminder()
-{
-    return getSetting(QStringLiteral("Birthday reminder"));
-}
-
-// A default book that is there (or not) and the reminder switch.
-void prepare(const test::TestEnv &env, bool bookExists, const QString &reminderSetting)
-{
-    const QString book = env.documents() + QStringLiteral("/Velmora.mdb");
-    if (bookExists)
-        writeFile(book, "book");
-    saveSetting(QStringLiteral("Default database"), book);
-    saveSetting(QStringLiteral("Birthday reminder"), reminderSetting);
-}
-
-} // namespace
-
 class TestLogonEntry : public QObject {
     Q_OBJECT
+    static QString reminder() { return getSetting(QStringLiteral("Birthday reminder")); }
+    // A default book that is there (or not) and the reminder switch.
+    static void prepare(const test::TestEnv &env, bool bookExists, const QString &reminderSetting)
+    {
+        const QString book = env.documents() + QStringLiteral("/Velmora.mdb");
+        if (bookExists)
+            writeFile(book, "book");
+        saveSetting(QStringLiteral("Default database"), book);
+        saveSetting(QStringLiteral("Birthday reminder"), reminderSetting);
+    }
+
 private slots:
     // The program path quoted for the Exec line, and read back from the file.
     void execLine_data()
@@ -90,7 +76,7 @@ private slots:
         QCOMPARE(reminder(), on ? QStringLiteral("1") : QStringLiteral("0"));
         QCOMPARE(env.launcher.starts,
                  std::vector<QStringList>(reminderStarted ? 1 : 0, QStringList{QStringLiteral("/Reminder")}));
-        QCOMPARE(readFile(logonEntryFile()),
+        QCOMPARE(test::readAll(logonEntryFile()),
                  on ? logonEntryContent(QCoreApplication::applicationFilePath()) : QByteArray());
         QCOMPARE(logonEntryOutdated(), !on);
         QVERIFY(env.prompts.shown().empty());
@@ -121,7 +107,7 @@ private slots:
         refreshLogonEntry();
 
         QCOMPARE(logonEntryOutdated(), !rewritten);
-        QCOMPARE(readFile(logonEntryFile()) == entry, !rewritten);
+        QCOMPARE(test::readAll(logonEntryFile()) == entry, !rewritten);
         QCOMPARE(reminder(), reminderSetting);
         QVERIFY(env.launcher.starts.empty());
     }
@@ -149,7 +135,7 @@ private slots:
         QCOMPARE(env.prompts.messageCount(), 1);
         QVERIFY(env.prompts.lastMessage().contains(logonEntryFile()));
         QCOMPARE(env.prompts.shown().front().icon, Icon::Exclamation);
-        QCOMPARE(readFile(obstacle), QByteArray("in the way"));
+        QCOMPARE(test::readAll(obstacle), QByteArray("in the way"));
     }
 };
 

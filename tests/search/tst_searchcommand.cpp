@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+#include <algorithm>
 #include <functional>
 
 using namespace velmora;
@@ -45,24 +46,23 @@ class TestSearchCommand : public QObject {
         m_main->button(QStringLiteral("Search"))->trigger();
         QVERIFY(worked);
     }
-    static void set(SearchWindow &w, const char *combo, int position, const char *field = nullptr,
-                    const char *text = nullptr)
+    static QLineEdit *line(SearchWindow &w, const char *name) { return w.findChild<QLineEdit *>(name); }
+    static QString text(SearchWindow &w, const char *field) { return line(w, field)->displayText(); }
+    // Chooses the operator at position and types text into the row's field.
+    static void set(SearchWindow &w, const char *combo, int position, const char *field, const QString &text)
     {
         w.findChild<QComboBox *>(QLatin1String(combo))->setCurrentIndex(position);
-        if (field)
-            w.findChild<QLineEdit *>(QLatin1String(field))->setText(QString::fromUtf8(text));
+        line(w, field)->setText(text);
     }
     static void ok(SearchWindow &w) { w.findChild<QPushButton *>(QStringLiteral("cmdOk"))->click(); }
-    static QString text(SearchWindow &w, const char *field)
-    {
-        return w.findChild<QLineEdit *>(QLatin1String(field))->displayText();
-    }
 
+    // The listed persons' numbers, in number order.
     QList<int> listed() const
     {
         QList<int> numbers;
         for (const PersonRow &row : m_main->personList().rows())
             numbers << row.contactnr;
+        std::sort(numbers.begin(), numbers.end());
         return numbers;
     }
     // How many of the two search controls, toolbar button and menu entry, are
@@ -77,18 +77,14 @@ private slots:
     void init()
     {
         m_env = std::make_unique<test::TestEnv>();
-        searchState() = SearchState{};
         saveSetting(QStringLiteral("List"), QStringLiteral("First name Last name"));
         saveSetting(QStringLiteral("Date"), QStringLiteral("dd/mm/yyyy"));
         const QString path = m_env->file(QStringLiteral("book.mdb"));
-        {
-            test::SearchBook book(path);
-        }
+        test::SearchBook{path};
         m_main = std::make_unique<MainWindow>();
         m_main->hooks().advancedSearch = &SearchWindow::run;
         QVERIFY(Database::instance().openDatabase(path));
         m_main->show();
-        QCOMPARE(listed().size(), 6);
     }
     void cleanup()
     {
@@ -120,15 +116,14 @@ private slots:
         QFETCH(QStringList, hidden);
         search([&](SearchWindow &w) {
             const auto lines = w.findChildren<QLineEdit *>();
-            for (QLineEdit *line : lines)
-                line->setText(line->inputMask().isEmpty() ? QStringLiteral("kept")
-                                                          : QStringLiteral("01/02/1970"));
+            for (QLineEdit *e : lines)
+                e->setText(e->inputMask().isEmpty() ? QStringLiteral("kept") : QStringLiteral("01/02/1970"));
             auto *cbo = w.findChild<QComboBox *>(combo);
             cbo->setCurrentIndex(position);
             for (const QString &name : shown + hidden)
                 QVERIFY2(w.findChild<QWidget *>(name)->isVisible() == shown.contains(name), qPrintable(name));
-            for (QLineEdit *line : lines)
-                QVERIFY(!line->displayText().contains(QLatin1Char('_')) && !line->displayText().isEmpty());
+            for (QLineEdit *e : lines)
+                QVERIFY(!e->displayText().contains(QLatin1Char('_')) && !e->displayText().isEmpty());
             cbo->setCurrentIndex(combo == QLatin1String("cboDate") ? 1 : 0);
             for (const QString &name : hidden)
                 QVERIFY2(w.findChild<QWidget *>(name)->isVisible(), qPrintable(name));
@@ -136,78 +131,59 @@ private slots:
     }
 
     // OK with a search: search mode on in both controls, the matches listed
-    // (each once), the first one shown; when none is found nobody is shown
-    // and Edit and Remove are off. Switching off from the menu lists
-    // everybody again.
-    void searchFromTheButton_data()
+    // (each once), the first one shown, Edit and Remove on only when someone
+    // is found; switching off from the menu turns both controls off. Leaving
+    // the window without a search (Cancel, Esc, OK with nothing to search
+    // for) switches search mode off in both controls and lists everybody.
+    void leavingTheWindow_data()
     {
-        QTest::addColumn<QString>("firstName"); // empty: a phone number beginning with 0471/12
-        QTest::addColumn<QList<int>>("found");
-        QTest::newRow("phone number") << "" << QList<int>{1, 2};
-        QTest::newRow("nobody") << "Nobody" << QList<int>{};
+        QTest::addColumn<QStringList>("typed"); // operator box, its position, field, text
+        QTest::addColumn<QString>("how");       // ok, cancel or escape
+        QTest::addColumn<QList<int>>("found");  // everybody: no search
+        using S = QStringList;
+        const QList<int> all{1, 2, 3, 4, 5, 6};
+        // clang-format off
+        QTest::newRow("phone number") << S{"cboPhone", "2", "txtPhone", "0471/12"} << "ok" << QList<int>{1, 2};
+        QTest::newRow("nobody") << S{"cboFirstname", "0", "txtFirstname", "Nobody"} << "ok" << QList<int>{};
+        QTest::newRow("cancel") << S{} << "cancel" << all;
+        QTest::newRow("escape") << S{} << "escape" << all;
+        QTest::newRow("ok with nothing") << S{} << "ok" << all;
+        QTest::newRow("ok, a text without operator") << S{"cboFirstname", "-1", "txtFirstname", "ann"} << "ok" << all;
+        QTest::newRow("ok with one date of Between") << S{"cboDate", "1", "txtDate", "01/01/1970"} << "ok" << all;
+        // clang-format on
     }
-    void searchFromTheButton()
+    void leavingTheWindow()
     {
-        QFETCH(QString, firstName);
+        QFETCH(QStringList, typed);
+        QFETCH(QString, how);
         QFETCH(QList<int>, found);
+        const bool searching = found.size() < 6;
         m_main->showPerson(4);
         search([&](SearchWindow &w) {
-            if (firstName.isEmpty())
-                set(w, "cboPhone", 2, "txtPhone", "0471/12");
-            else
-                set(w, "cboFirstname", 0, "txtFirstname", qPrintable(firstName));
-            ok(w);
+            if (!typed.isEmpty())
+                set(w, qPrintable(typed[0]), typed[1].toInt(), qPrintable(typed[2]), typed[3]);
+            if (how == QLatin1String("escape"))
+                QTest::keyClick(line(w, "txtFirstname"), Qt::Key_Escape);
+            if (how == QLatin1String("ok"))
+                ok(w);
+            QCOMPARE(w.isVisible(), how == QLatin1String("cancel"));
         });
-        QCOMPARE(searchControlsOn(), 2);
+        QCOMPARE(m_env->prompts.messageCount(), 0);
+        QCOMPARE(searchControlsOn(), searching ? 2 : 0);
+        QCOMPARE(searchState().searchMode, searching);
         QCOMPARE(listed(), found);
+        QVERIFY(searching || searchState().condition.isEmpty());
+        if (!searching)
+            return;
         QCOMPARE(m_main->shownContactnr(), found.value(0, -1));
-        for (const char *name : {"Edit", "Remove"})
-            QCOMPARE(m_main->button(QLatin1String(name))->isEnabled(), !found.isEmpty());
-        for (const char *name : {"mnuPersonEdit", "mnuPersonRemove"})
-            QCOMPARE(m_main->action(QLatin1String(name))->isEnabled(), !found.isEmpty());
-        // Even with nobody listed the command stays on hand to leave the search.
-        QVERIFY(m_main->button(QStringLiteral("Search"))->isEnabled());
+        for (QAction *a : {m_main->button(QStringLiteral("Edit")), m_main->button(QStringLiteral("Remove")),
+                           m_main->action(QStringLiteral("mnuPersonEdit")),
+                           m_main->action(QStringLiteral("mnuPersonRemove"))})
+            QCOMPARE(a->isEnabled(), !found.isEmpty());
         QCOMPARE(m_main->findChild<QLabel *>(QStringLiteral("Count"))->text(),
                  found.isEmpty() ? QStringLiteral("-/0") : QStringLiteral("1/2"));
-
         m_main->action(QStringLiteral("mnuActionSearch"))->trigger();
         QCOMPARE(searchControlsOn(), 0);
-        QCOMPARE(listed().size(), 6);
-        QCOMPARE(searchState().condition, QString());
-    }
-
-    // Leaving the window without a search (Cancel, Esc, OK with nothing to
-    // search for) switches search mode off in both controls; every person
-    // stays listed.
-    void leavingWithoutSearch_data()
-    {
-        QTest::addColumn<QString>("how");
-        QTest::newRow("cancel") << "cancel";
-        QTest::newRow("escape") << "escape";
-        QTest::newRow("ok with nothing") << "ok";
-        QTest::newRow("ok, a text without operator") << "no operator";
-        QTest::newRow("ok with one date of Between") << "between";
-    }
-    void leavingWithoutSearch()
-    {
-        QFETCH(QString, how);
-        search([&](SearchWindow &w) {
-            if (how == QLatin1String("escape")) {
-                QTest::keyClick(w.findChild<QLineEdit *>(QStringLiteral("txtFirstname")), Qt::Key_Escape);
-            } else if (how != QLatin1String("cancel")) {
-                if (how == QLatin1String("no operator"))
-                    set(w, "cboFirstname", -1, "txtFirstname", "ann");
-                if (how == QLatin1String("between"))
-                    set(w, "cboDate", 1, "txtDate", "01/01/1970");
-                ok(w);
-            }
-            QVERIFY(!w.isVisible() || how == QLatin1String("cancel"));
-        });
-        QCOMPARE(searchControlsOn(), 0);
-        QVERIFY(!searchState().searchMode);
-        QCOMPARE(searchState().condition, QString());
-        QCOMPARE(listed().size(), 6);
-        QCOMPARE(m_env->prompts.messageCount(), 0);
     }
 
     // An invalid date, shown or hidden: the message, and the window stays
@@ -228,9 +204,9 @@ private slots:
         QFETCH(int, op);
         QFETCH(QStringList, dates);
         search([&](SearchWindow &w) {
-            set(w, "cboDate", op, "txtDate", qPrintable(dates[0]));
-            set(w, "cboFirstname", 1, "txtFirstname", "ann");
-            w.findChild<QLineEdit *>(QStringLiteral("txtDate2"))->setText(dates[1]);
+            set(w, "cboDate", op, "txtDate", dates[0]);
+            set(w, "cboFirstname", 1, "txtFirstname", QStringLiteral("ann"));
+            line(w, "txtDate2")->setText(dates[1]);
             const QString shown1 = text(w, "txtDate"), shown2 = text(w, "txtDate2");
             ok(w);
             QCOMPARE(m_env->prompts.messageCount(), 1);
@@ -242,8 +218,8 @@ private slots:
             QCOMPARE(text(w, "txtFirstname"), QStringLiteral("ann"));
             QCOMPARE(w.findChild<QComboBox *>(QStringLiteral("cboDate"))->currentIndex(), op);
 
-            set(w, "cboDate", op, "txtDate", "01/01/1975");
-            w.findChild<QLineEdit *>(QStringLiteral("txtDate2"))->setText(QStringLiteral("01/01/1981"));
+            set(w, "cboDate", op, "txtDate", QStringLiteral("01/01/1975"));
+            line(w, "txtDate2")->setText(QStringLiteral("01/01/1981"));
             ok(w);
             QVERIFY(!w.isVisible());
         });

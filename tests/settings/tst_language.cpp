@@ -9,20 +9,11 @@
 
 using namespace velmora;
 
-namespace {
-
-void writeLanguage(const QString &name, const QByteArray &content)
-{
-    test::writeFile(languageFile(name), content);
-}
-
-const QByteArray kDutch = "[Info]\nLanguage=Nederlands\nVersion=1.3.1\n"
-                          "[Translation]\nAdd=Toevoegen\nEmpty=\n";
-
-} // namespace
-
 class TestLanguage : public QObject {
     Q_OBJECT
+    static inline const QByteArray kDutch = "[Info]\nLanguage=Nederlands\nVersion=1.3.1\n"
+                                            "[Translation]\nAdd=Toevoegen\nEmpty=\n";
+
 private slots:
     // A text without a translation stays English; the [Info] section is read
     // apart from the texts.
@@ -48,10 +39,9 @@ private slots:
         QFETCH(QString, language);
         QFETCH(bool, info);
         QFETCH(QString, text);
-        QFETCH(QString, expected);
-        writeLanguage(QStringLiteral("Dutch"), kDutch);
+        test::writeFile(languageFile(QStringLiteral("Dutch")), kDutch);
         saveSetting(QStringLiteral("Language"), language);
-        QCOMPARE(info ? getLanguageInfo(text) : velmora::translate(text), expected);
+        QTEST(info ? getLanguageInfo(text) : velmora::translate(text), "expected");
     }
 
     // A stored language, or on a first start (nothing stored) the one of the
@@ -86,7 +76,7 @@ private slots:
         for (const char *name :
              {"Dutch", "French", "German", "Spanish", "Chinese (Taiwan)", "Norwegian (Bokmål)",
               "Portuguese (Brazilian)", "Portuguese (Portugal)", "Serbian (Cyrillic)"})
-            writeLanguage(QString::fromUtf8(name), "[Translation]\n");
+            test::writeFile(languageFile(QString::fromUtf8(name)), "[Translation]\n");
         if (!stored.isNull())
             saveSetting(QStringLiteral("Language"), stored);
         const QLocale before;
@@ -102,8 +92,8 @@ private slots:
     void choosingALanguage()
     {
         test::TestEnv env;
-        writeLanguage(QStringLiteral("Dutch"), kDutch);
-        writeLanguage(QStringLiteral("German"), "[Translation]\nAdd=Hinzu\n");
+        test::writeFile(languageFile(QStringLiteral("Dutch")), kDutch);
+        test::writeFile(languageFile(QStringLiteral("German")), "[Translation]\nAdd=Hinzu\n");
         LanguageList list;
         list.initLanguage();
         QVERIFY(list.chooseLanguage(2));

@@ -112,8 +112,7 @@ private slots:
         for (const char *key : {"Language", "Version", "Translator"})
             QVERIFY2(!ini.value(QStringLiteral("Info"), QString::fromLatin1(key)).isEmpty(), key);
 
-        QStringList missing;
-        QStringList wrongPlaceholders;
+        QStringList missing, wrongPlaceholders;
         for (const auto &[text, files] : m_texts) {
             const QString translation = ini.value(QStringLiteral("Translation"), text);
             if (translation.isEmpty())

@@ -1,9 +1,5 @@
+#include "TestBook.h"
 #include "TestEnv.h"
-
-#include "store/Database.h"
-#include "store/Sql.h"
-
-#include <QtTest>
 
 using namespace velmora;
 
@@ -26,14 +22,7 @@ class TestSql : public QObject {
     Connection m_book;
 
 private slots:
-    void initTestCase()
-    {
-        const QString path = m_env.file(QStringLiteral("sql.mdb"));
-        QVERIFY(!catalog::createFile(path));
-        QVERIFY(!m_book.open(path, QString()));
-        for (const QString &statement : Database::createTableStatements())
-            QVERIFY(!m_book.execute(statement));
-    }
+    void initTestCase() { test::createBook(m_book, m_env.file(QStringLiteral("sql.mdb"))); }
 
     void init() { setCurrentConnection(&m_book); }
     void cleanup() { setCurrentConnection(nullptr); }
@@ -76,10 +65,7 @@ private slots:
     void noNumberLeft()
     {
         fillNumbers(m_book, {});
-        const DbError filled = m_book.execute(QStringLiteral(
-            "INSERT INTO Person(Contactnr, Firstname) WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL "
-            "SELECT x + 1 FROM n WHERE x < 32767) SELECT x, 'F' FROM n"));
-        QVERIFY2(!filled, qPrintable(filled.description));
+        test::run(m_book, {test::persons(1, 32767, "F", "L")});
         int number = 12345;
         const DbError e = nextFreeNumber(QStringLiteral("Person"), QStringLiteral("Contactnr"), number);
         QVERIFY(e.failed());
