@@ -34,6 +34,16 @@ QString askSaveFile(const QString &title, const QString &proposedName)
     return prompts().saveFile(d);
 }
 
+// The Open dialog for a book file, in the folder of the last book chosen.
+QString askOpenDatabaseFile()
+{
+    FileDialog d;
+    d.title = T("Open");
+    d.filter = databaseFilter();
+    d.startFolder = getDatabaseDirectory();
+    return prompts().openFile(d);
+}
+
 } // namespace
 
 QString databaseFilter()
@@ -71,11 +81,7 @@ bool newDatabaseCommand()
 
 bool openDatabaseCommand()
 {
-    FileDialog d;
-    d.title = T("Open");
-    d.filter = databaseFilter();
-    d.startFolder = getDatabaseDirectory();
-    const QString path = prompts().openFile(d);
+    const QString path = askOpenDatabaseFile();
     if (path.isEmpty())
         return false;
     Database &db = Database::instance();
@@ -126,11 +132,7 @@ bool removePasswordCommand()
 
 QString browseDatabaseFile()
 {
-    FileDialog d;
-    d.title = T("Open");
-    d.filter = databaseFilter();
-    d.startFolder = getDatabaseDirectory();
-    const QString path = prompts().openFile(d);
+    const QString path = askOpenDatabaseFile();
     if (!path.isEmpty())
         saveDatabaseDirectory(path);
     return path;
