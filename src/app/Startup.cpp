@@ -1,6 +1,6 @@
 #include "app/Startup.h"
 
-#include "mainwindow/PersonKey.h"
+#include "app/PersonKey.h"
 
 #include <QDir>
 #include <QLockFile>

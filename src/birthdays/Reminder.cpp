@@ -4,7 +4,7 @@
 #include "app/ErrorLog.h"
 #include "app/Seams.h"
 #include "birthdays/ReminderDays.h"
-#include "mainwindow/PersonKey.h"
+#include "app/PersonKey.h"
 #include "store/Database.h"
 #include "store/RecentDatabases.h"
 #include "store/Sql.h"

@@ -1,7 +1,7 @@
 #include "editor/EditorRules.h"
 
 #include "mainwindow/DetailRules.h"
-#include "mainwindow/PersonKey.h"
+#include "app/PersonKey.h"
 
 namespace velmora {
 

@@ -4,7 +4,7 @@
 #include "app/Prompts.h"
 #include "app/Seams.h"
 #include "editor/DateOfBirth.h"
-#include "mainwindow/PersonKey.h"
+#include "app/PersonKey.h"
 #include "settings/Translate.h"
 #include "store/Sql.h"
 #include "store/Transaction.h"

@@ -1,7 +1,7 @@
 #include "mainwindow/DetailRules.h"
 
 #include "app/TextFunctions.h"
-#include "mainwindow/PersonKey.h"
+#include "app/PersonKey.h"
 
 namespace velmora {
 

@@ -2,7 +2,7 @@
 
 #include "app/Launcher.h"
 #include "app/Seams.h"
-#include "mainwindow/PersonKey.h"
+#include "app/PersonKey.h"
 
 namespace velmora {
 

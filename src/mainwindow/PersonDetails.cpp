@@ -1,6 +1,6 @@
 #include "mainwindow/PersonDetails.h"
 
-#include "mainwindow/PersonKey.h"
+#include "app/PersonKey.h"
 #include "mainwindow/PersonListQuery.h"
 #include "settings/DisplayOptions.h"
 #include "store/Sql.h"

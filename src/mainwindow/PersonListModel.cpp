@@ -1,6 +1,6 @@
 #include "mainwindow/PersonListModel.h"
 
-#include "mainwindow/PersonKey.h"
+#include "app/PersonKey.h"
 
 namespace velmora {
 

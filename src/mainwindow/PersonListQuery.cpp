@@ -1,6 +1,6 @@
 #include "mainwindow/PersonListQuery.h"
 
-#include "mainwindow/PersonKey.h"
+#include "app/PersonKey.h"
 #include "store/Sql.h"
 
 #include <QVarLengthArray>

@@ -1,6 +1,6 @@
 #include "mainwindow/QuickSearch.h"
 
-#include "mainwindow/PersonKey.h"
+#include "app/PersonKey.h"
 #include "mainwindow/PersonListModel.h"
 #include "mainwindow/PersonListQuery.h"
 

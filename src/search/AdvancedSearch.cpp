@@ -1,7 +1,7 @@
 #include "search/AdvancedSearch.h"
 
 #include "editor/DateOfBirth.h"
-#include "mainwindow/PersonKey.h"
+#include "app/PersonKey.h"
 #include "settings/Translate.h"
 #include "store/Sql.h"
 

@@ -1,7 +1,7 @@
 #include "TestEnv.h"
 
 #include "editor/PersonStore.h"
-#include "mainwindow/PersonKey.h"
+#include "app/PersonKey.h"
 #include "store/Database.h"
 #include "store/Sql.h"
 

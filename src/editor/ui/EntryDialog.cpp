@@ -2,7 +2,7 @@
 
 #include "editor/EditorRules.h"
 #include "editor/PersonStore.h"
-#include "mainwindow/PersonKey.h"
+#include "app/PersonKey.h"
 #include "settings/DisplayOptions.h"
 #include "settings/Translate.h"
 

@@ -10,7 +10,7 @@
 #include "editor/ui/ListButtonIcons.h"
 #include "mainwindow/DetailRules.h"
 #include "mainwindow/NoteLinks.h"
-#include "mainwindow/PersonKey.h"
+#include "app/PersonKey.h"
 #include "mainwindow/SearchState.h"
 #include "mainwindow/ui/ListHost.h"
 #include "settings/DisplayOptions.h"

@@ -4,7 +4,7 @@
 #include "app/ui/Icons.h"
 #include "app/ui/LinkLabel.h"
 #include "mainwindow/NoteLinks.h"
-#include "mainwindow/ProgramInfo.h"
+#include "app/ProgramInfo.h"
 #include "settings/Translate.h"
 
 #include <QGridLayout>

@@ -5,7 +5,7 @@
 #include "app/Website.h"
 #include "app/ui/Icons.h"
 #include "app/ui/LinkLabel.h"
-#include "mainwindow/ProgramInfo.h"
+#include "app/ProgramInfo.h"
 #include "settings/Translate.h"
 
 #include <QDialogButtonBox>

@@ -1,4 +1,4 @@
-#include "mainwindow/PersonKey.h"
+#include "app/PersonKey.h"
 
 #include <cmath>
 
