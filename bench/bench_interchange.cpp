@@ -1,5 +1,8 @@
 #include "BookGenerator.h"
 
+#include "app/Prompts.h"
+#include "app/Seams.h"
+
 #include "interchange/BirthdayIcs.h"
 #include "interchange/BookCards.h"
 #include "interchange/VcardImport.h"
@@ -9,6 +12,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -19,6 +23,21 @@ namespace {
 
 constexpr int kFullBook = 32767;
 const QDateTime kStamp(QDate(2026, 12, 6), QTime(10, 0), Qt::UTC);
+
+// Texts are translated (the calendar's name) and a full book asks whether to
+// import what fits: settings of their own and prompts that answer Yes, when
+// no other benchmark has installed them yet.
+void installSeams()
+{
+    static QTemporaryDir dir;
+    static QSettings settings(dir.filePath(QStringLiteral("Velmora.conf")), QSettings::IniFormat);
+    static RecordingPrompts prompts;
+    Seams &s = seams();
+    if (!s.settings)
+        s.settings = &settings;
+    if (!s.prompts)
+        s.prompts = &prompts;
+}
 
 // The vCards of the whole generated book (3.0), made once.
 const QByteArray &bookCards()
@@ -47,6 +66,7 @@ const QByteArray &bookCards()
 // transaction.
 void BM_ImportVcards(benchmark::State &state)
 {
+    installSeams();
     const QByteArray &cards = bookCards();
     if (cards.isEmpty()) {
         state.SkipWithError("the book could not be read");
@@ -122,6 +142,7 @@ BENCHMARK(BM_ExportVcards)->Unit(benchmark::kMillisecond);
 // The birthday calendar of the whole book.
 void BM_BirthdayIcs(benchmark::State &state)
 {
+    installSeams();
     bench::OpenBook book(state);
     if (!book.isOpen())
         return;

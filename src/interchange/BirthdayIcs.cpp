@@ -1,11 +1,17 @@
 #include "interchange/BirthdayIcs.h"
 
+#include "app/Clock.h"
 #include "app/PersonKey.h"
 #include "app/ProgramInfo.h"
+#include "app/Prompts.h"
+#include "app/Seams.h"
+#include "interchange/BookCards.h"
 #include "interchange/ContentLine.h"
 #include "interchange/PersonUid.h"
+#include "settings/Environment.h"
 #include "settings/Translate.h"
 
+#include <QFileInfo>
 #include <QIODevice>
 
 namespace velmora {
@@ -100,6 +106,38 @@ bool BirthdayIcs::write(QIODevice &device, const QList<CardPerson> &persons, con
     }
     buffer += "END:VCALENDAR\r\n";
     return device.write(buffer) == buffer.size();
+}
+
+FileResult BirthdayIcs::saveBook(const QString &path, const QDateTime &stamp)
+{
+    QList<CardPerson> persons;
+    if (DbError e = BookCards::readAll(persons))
+        return {false, T("The book cannot be read:") + QLatin1Char('\n') + e.description};
+    return writeFileSafely(path, calendar(persons, stamp));
+}
+
+bool BirthdayIcs::saveBookAs()
+{
+    FileDialog d;
+    d.title = T("Save");
+    d.filter = QStringLiteral("iCalendar (*.ics)|*.ics");
+    d.startFolder = getExportDirectory();
+    d.fileName = fileName();
+    d.defaultSuffix = QStringLiteral("ics");
+    const QString path = prompts().saveFile(d);
+    if (path.isEmpty())
+        return false;
+    saveExportDirectory(path);
+    if (QFileInfo::exists(path)) {
+        const QString question = T("File already exists:") + QLatin1Char('\n') + path +
+                                 QStringLiteral("\n\n") + T("Replace") + QLatin1Char('?');
+        if (prompts().message(question, T("Error"), Icon::Question, Buttons::YesNo) != Answer::Yes)
+            return false;
+    }
+    const FileResult result = saveBook(path, clock().now());
+    if (!result)
+        prompts().message(result.errorText, T("Error"), Icon::Exclamation);
+    return result.ok;
 }
 
 } // namespace velmora

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/SafeFile.h"
 #include "interchange/CardPerson.h"
 
 #include <QByteArray>
@@ -26,6 +27,14 @@ public:
     static QByteArray calendar(const QList<CardPerson> &persons, const QDateTime &stamp);
     // false when the device does not take the bytes.
     static bool write(QIODevice &device, const QList<CardPerson> &persons, const QDateTime &stamp);
+
+    // Writes the birthdays of every person of the open book to path (beside
+    // it first, then renamed into place).
+    static FileResult saveBook(const QString &path, const QDateTime &stamp);
+    // The toolbar command: asks where to save (proposing fileName() in the
+    // export folder), asks before replacing a file, saves and reports a
+    // failure. Gives whether the file was written.
+    static bool saveBookAs();
 };
 
 } // namespace velmora

@@ -97,6 +97,15 @@ QString ContentLine::decodedBytes(const VcardProperty &property)
                 return text;
         }
     }
+    bool ascii = true;
+    for (char c : std::as_const(bytes)) {
+        if (uchar(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
+    }
+    if (ascii)
+        return QString::fromLatin1(bytes);
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString text = utf8(bytes);
     if (!utf8.hasError())

@@ -53,21 +53,34 @@ QByteArrayView header(QByteArrayView line)
     return line;
 }
 
-bool headerHas(QByteArrayView head, const char *word)
+// Whether the header holds the word (upper case ASCII), in any case.
+bool headerHas(QByteArrayView head, QByteArrayView word)
 {
-    const QByteArray upper = head.toByteArray().toUpper();
-    return upper.contains(word);
+    const qsizetype last = head.size() - word.size();
+    for (qsizetype i = 0; i <= last; ++i) {
+        qsizetype k = 0;
+        while (k < word.size()) {
+            char c = head[i + k];
+            if (c >= 'a' && c <= 'z')
+                c = char(c - 'a' + 'A');
+            if (c != word[k])
+                break;
+            ++k;
+        }
+        if (k == word.size())
+            return true;
+    }
+    return false;
 }
 
 bool isQuotedPrintable(QByteArrayView head)
 {
-    return headerHas(head, "QUOTED-PRINTABLE");
+    return head.size() > 8 && headerHas(head, "QUOTED-PRINTABLE");
 }
 
 bool isBase64(QByteArrayView head)
 {
-    const QByteArray upper = head.toByteArray().toUpper();
-    return upper.contains("BASE64") || upper.contains("ENCODING=B");
+    return head.size() > 8 && (headerHas(head, "BASE64") || headerHas(head, "ENCODING=B"));
 }
 
 bool isBase64Run(QByteArrayView line)
@@ -204,7 +217,16 @@ bool VcardLexer::parseLine(QByteArrayView line, VcardProperty &property)
 
 VcardLexer::Result VcardLexer::split(QByteArrayView input)
 {
+    QList<VcardCard> cards;
+    Result result = split(input, [&](VcardCard &&card) { cards += std::move(card); });
+    result.cards = std::move(cards);
+    return result;
+}
+
+VcardLexer::Result VcardLexer::split(QByteArrayView input, const std::function<void(VcardCard &&)> &onCard)
+{
     Result result;
+    int cardCount = 0;
     QByteArray converted;
     if (input.size() >= 2 && ((uchar(input[0]) == 0xFF && uchar(input[1]) == 0xFE) ||
                               (uchar(input[0]) == 0xFE && uchar(input[1]) == 0xFF))) {
@@ -287,7 +309,7 @@ VcardLexer::Result VcardLexer::split(QByteArrayView input)
         if (!inCard) {
             if (isBegin && isVcard) {
                 result.sawCard = true;
-                if (result.cards.size() >= kMaxCards) {
+                if (cardCount >= kMaxCards) {
                     if (!full)
                         problem(lineNo, T("The file holds more cards than a book can take: the cards "
                                           "from here on were not read."));
@@ -329,8 +351,10 @@ VcardLexer::Result VcardLexer::split(QByteArrayView input)
             inCard = false;
             if (broken)
                 problem(brokenLine, T("The line cannot be read."));
-            else
-                result.cards += std::move(card);
+            else {
+                ++cardCount;
+                onCard(std::move(card));
+            }
             card = VcardCard{};
             continue;
         }

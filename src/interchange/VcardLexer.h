@@ -5,6 +5,7 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
+#include <functional>
 
 namespace velmora {
 
@@ -30,11 +31,14 @@ public:
     static constexpr int kMaxCards = 100000;
 
     struct Result {
-        QList<VcardCard> cards;
+        QList<VcardCard> cards; // empty when a card handler took them
         QList<VcardProblem> problems;
         bool sawCard = false; // a BEGIN:VCARD was seen
     };
     static Result split(QByteArrayView bytes);
+    // The same, handing each complete card over as soon as it is read
+    // instead of keeping them all.
+    static Result split(QByteArrayView bytes, const std::function<void(VcardCard &&)> &onCard);
 
     // One unfolded content line into its parts; false when it has no colon or
     // no valid name.

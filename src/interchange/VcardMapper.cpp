@@ -209,14 +209,14 @@ private:
         e.rank = rank(p);
         list += e;
     }
-    void placeEntries(QList<Entry> &list, QList<CardEntry> &out, int width, const QString &label)
+    void placeEntries(QList<Entry> &list, QList<CardEntry> &out, int width, bool phones)
     {
         std::stable_sort(list.begin(), list.end(),
                          [](const Entry &a, const Entry &b) { return a.rank < b.rank; });
         for (const Entry &e : list) {
             if (e.entry.value.size() > width || e.entry.description.size() > VcardMapper::kDescriptionWidth ||
                 out.size() >= VcardMapper::kMaxEntries)
-                noteLine(label, e.entry.description, e.entry.value);
+                noteLine(phones ? T("Phone") : T("E-mail"), e.entry.description, e.entry.value);
             else
                 out += e.entry;
         }
@@ -377,8 +377,8 @@ bool Mapping::run(CardPerson &person, QString &reason)
         person.address = label;
     }
 
-    placeEntries(phones, person.phones, VcardMapper::kNumberWidth, T("Phone"));
-    placeEntries(emails, person.emails, VcardMapper::kEmailWidth, T("E-mail"));
+    placeEntries(phones, person.phones, VcardMapper::kNumberWidth, true);
+    placeEntries(emails, person.emails, VcardMapper::kEmailWidth, false);
 
     QStringList noteParts = notes;
     noteParts += m_extra;

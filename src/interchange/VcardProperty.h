@@ -32,8 +32,11 @@ struct VcardProperty {
     }
     QByteArray param(const char *paramName) const
     {
-        const QList<QByteArray> values = paramValues(paramName);
-        return values.isEmpty() ? QByteArray() : values.first();
+        for (const Param &p : params) {
+            if (p.name == paramName && !p.values.isEmpty())
+                return p.values.first();
+        }
+        return {};
     }
 };
 

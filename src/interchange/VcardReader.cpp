@@ -11,21 +11,21 @@ namespace velmora {
 VcardReadResult VcardReader::read(QByteArrayView bytes)
 {
     VcardReadResult result;
-    VcardLexer::Result lexed = VcardLexer::split(bytes);
-    result.isVcard = lexed.sawCard;
-    result.problems = std::move(lexed.problems);
     VcardMapper::Counts counts;
-    result.persons.reserve(lexed.cards.size());
-    for (const VcardCard &card : std::as_const(lexed.cards)) {
+    QList<VcardProblem> unnamed;
+    VcardLexer::Result lexed = VcardLexer::split(bytes, [&](VcardCard &&card) {
         CardPerson person;
         QString reason;
         if (VcardMapper::toPerson(card, person, counts, reason)) {
             result.persons += std::move(person);
             result.lines += card.line;
         } else {
-            result.problems += VcardProblem{card.line, reason};
+            unnamed += VcardProblem{card.line, reason};
         }
-    }
+    });
+    result.isVcard = lexed.sawCard;
+    result.problems = std::move(lexed.problems);
+    result.problems += unnamed;
     std::stable_sort(result.problems.begin(), result.problems.end(),
                      [](const VcardProblem &a, const VcardProblem &b) { return a.line < b.line; });
     result.fieldsInNote = counts.fieldsInNote;

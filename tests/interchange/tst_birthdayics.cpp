@@ -1,8 +1,11 @@
 #include "HardCases.h"
+#include "TestBook.h"
 #include "TestEnv.h"
+#include "TestFiles.h"
 
 #include "interchange/BirthdayIcs.h"
 #include "interchange/PersonUid.h"
+#include "store/Database.h"
 
 #include <QJsonObject>
 #include <QtTest>
@@ -101,6 +104,41 @@ private slots:
             QCOMPARE(e.value("next").toVariant().toStringList(), next);
         }
         QVERIFY(sawLeapDay);
+    }
+
+    // The toolbar command: the proposed name in the export folder, the
+    // question before replacing, and a file that cannot be replaced left as
+    // it was with a message.
+    void savesTheBook()
+    {
+        QVERIFY(Database::instance().newDatabase(m_env.file(QStringLiteral("book.mdb"))));
+        test::run(Database::instance().connection(),
+                  {test::person(1, "Anne", "Smith", "#02/29/1980#"), test::person(2, "Bob", "Jones"),
+                   test::person(3, "Cléa", "Roux", "#12/31/1970#")});
+        const QString path = m_env.file(QStringLiteral("Velmora birthdays.ics"));
+        m_env.prompts.queueText(path);
+        QVERIFY(BirthdayIcs::saveBookAs());
+        QCOMPARE(m_env.prompts.shown().front().kind, RecordingPrompts::Shown::SaveFile);
+        const QByteArray written = test::readAll(path);
+        QCOMPARE(written.count("BEGIN:VEVENT"), 2);
+        QVERIFY(written.contains("SUMMARY:Cléa Roux\r\n"));
+
+        m_env.prompts.clear();
+        m_env.prompts.queueText(path);
+        m_env.prompts.queueAnswer(Answer::No);
+        QVERIFY(!BirthdayIcs::saveBookAs());
+        QVERIFY(m_env.prompts.lastMessage().startsWith(QStringLiteral("File already exists:")));
+
+        test::WriteProtect protect(path);
+        if (protect.active()) {
+            m_env.prompts.clear();
+            m_env.prompts.queueText(path);
+            m_env.prompts.queueAnswer(Answer::Yes);
+            QVERIFY(!BirthdayIcs::saveBookAs());
+            QVERIFY(m_env.prompts.lastMessage().contains(path));
+            QCOMPARE(test::readAll(path), written);
+        }
+        Database::instance().closeDatabase(false);
     }
 
     void escapesTheName()
