@@ -875,7 +875,7 @@ void MainWindow::chooseLanguage(int index)
 
 void MainWindow::defaultDatabase()
 {
-    DefaultDatabaseDialog dialog(this);
+    DefaultDatabaseDialog dialog({browseDatabaseFile, acceptDefaultDatabase}, this);
     dialog.exec();
 }
 
