@@ -135,8 +135,7 @@ int VcardImport::newPersons(bool importDuplicates) const
     return int(chosen(importDuplicates).size());
 }
 
-DbError VcardImport::writePersons(bool importDuplicates, int count,
-                                  const std::function<void(int, int)> &progress)
+DbError VcardImport::writePersons(bool importDuplicates, int count, const ProgressCallback &progress)
 {
     m_added = 0;
     const QList<qsizetype> persons = chosen(importDuplicates);
@@ -150,19 +149,18 @@ DbError VcardImport::writePersons(bool importDuplicates, int count,
     for (int i = 0; i < count; ++i) {
         if (DbError e = PersonStore::insertPerson(m_free.at(i), draftOf(m_read.persons.at(persons.at(i)))))
             return e;
-        if (progress && (i % 256 == 0))
-            progress(i, count);
+        if (i % 256 == 0)
+            reportProgress(progress, i, count);
     }
     if (DbError e = transaction.commit())
         return e;
-    if (progress)
-        progress(count, count);
+    reportProgress(progress, count, count);
     m_added = count;
     m_free.remove(0, count);
     return {};
 }
 
-VcardImport::Outcome VcardImport::write(bool importDuplicates, const std::function<void(int, int)> &progress)
+VcardImport::Outcome VcardImport::write(bool importDuplicates, const ProgressCallback &progress)
 {
     const int wanted = newPersons(importDuplicates);
     int count = wanted;

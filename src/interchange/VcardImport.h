@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Progress.h"
 #include "interchange/VcardReader.h"
 #include "store/Engine.h"
 
@@ -42,10 +43,10 @@ public:
         Declined,   // not enough free numbers, and the user said No (or none free)
         Failed      // the book refused; the user was told
     };
-    Outcome write(bool importDuplicates, const std::function<void(int, int)> &progress = {});
+    Outcome write(bool importDuplicates, const ProgressCallback &progress = {});
     // The writing alone, without questions and messages: the first count of
     // the new persons.
-    DbError writePersons(bool importDuplicates, int count, const std::function<void(int, int)> &progress);
+    DbError writePersons(bool importDuplicates, int count, const ProgressCallback &progress);
 
     // The end report: persons added, duplicates skipped, fields kept in
     // notes, binary values left out, cards that could not be read with their

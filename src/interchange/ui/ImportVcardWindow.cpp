@@ -3,6 +3,7 @@
 #include "app/Prompts.h"
 #include "app/Seams.h"
 #include "app/TextFunctions.h"
+#include "app/ui/ProgressWindow.h"
 #include "mainwindow/ui/ListHost.h"
 #include "settings/Environment.h"
 #include "settings/Translate.h"
@@ -68,9 +69,11 @@ void ImportVcardWindow::loadLanguage()
 void ImportVcardWindow::accept()
 {
     hide();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const VcardImport::Outcome outcome = m_import.write(m_chkDuplicates->isChecked());
-    QApplication::restoreOverrideCursor();
+    VcardImport::Outcome outcome;
+    {
+        ProgressWindow progress(parentWidget());
+        outcome = m_import.write(m_chkDuplicates->isChecked(), progress.callback());
+    }
     m_imported = outcome == VcardImport::Outcome::Written;
     if (m_host && m_imported) {
         m_host->setSearchMode(false);
