@@ -9,6 +9,7 @@ packages=(
   libsqlcipher-dev sqlcipher sqlite3
   libbenchmark-dev
   xvfb xauth
+  python3-vobject python3-icalendar python3-dateutil
 )
 
 missing=()

@@ -3,6 +3,7 @@
 #include "interchange/VcardReader.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <QtTest>
 
 using namespace velmora;
@@ -274,6 +275,51 @@ private slots:
         for (const CardPerson &p : r.persons)
             got += describe(p);
         QCOMPARE(got, expected);
+    }
+
+    // Damaged copies of the samples (bytes changed, cut out, repeated, line
+    // breaks and soft breaks put in, cut short) are read without a crash,
+    // every problem has a line inside the file.
+    void survivesDamage()
+    {
+        QRandomGenerator random(20261207);
+        for (const char *name : {"android-2.1.vcf", "iphone-3.0.vcf", "google-3.0.vcf", "outlook-2.1.vcf",
+                                 "thunderbird-4.0.vcf"}) {
+            const QByteArray original = sample(name);
+            QVERIFY(!original.isEmpty());
+            for (int round = 0; round < 400; ++round) {
+                QByteArray bytes = original;
+                for (int k = 0; k < 1 + round % 4; ++k) {
+                    const int at = int(random.bounded(qMax(1, int(bytes.size()))));
+                    const int length = int(random.bounded(1, 40));
+                    switch (random.bounded(6)) {
+                    case 0:
+                        bytes[qMin(at, int(bytes.size()) - 1)] = char(random.bounded(256));
+                        break;
+                    case 1:
+                        bytes.remove(at, length);
+                        break;
+                    case 2:
+                        bytes.insert(at, bytes.mid(at, length));
+                        break;
+                    case 3:
+                        bytes.insert(at, random.bounded(2) ? "\r\n " : "=\r\n");
+                        break;
+                    case 4:
+                        bytes.insert(at, random.bounded(2) ? "\r\nBEGIN:VCARD\r\n" : "\r\nEND:VCARD\r\n");
+                        break;
+                    default:
+                        bytes.truncate(at);
+                    }
+                }
+                const VcardReadResult r = VcardReader::read(bytes);
+                const int lines = int(bytes.count('\n')) + 1;
+                for (const VcardProblem &p : r.problems)
+                    QVERIFY(p.line >= 1 && p.line <= lines);
+                for (int line : r.lines)
+                    QVERIFY(line >= 1 && line <= lines);
+            }
+        }
     }
 
     // The whole input is read; a device larger than the limit is refused
