@@ -3,6 +3,7 @@
 #include "TestEnv.h"
 
 #include "interchange/BookCards.h"
+#include "interchange/VcardExport.h"
 #include "interchange/VcardImport.h"
 #include "interchange/VcardWriter.h"
 #include "store/Database.h"
@@ -233,6 +234,28 @@ private slots:
         QCOMPARE(chosen.size(), 3);
         QCOMPARE(chosen.at(0), persons.at(6));
         QCOMPARE(chosen.at(1), persons.at(2));
+
+        // Exported as a file (4.0 this time) and imported into an empty book:
+        // the same persons, numbered from 1 in the order chosen.
+        QList<int> selection;
+        for (int nr = persons.size(); nr >= 1; nr -= 2)
+            selection += nr;
+        const QString file = m_env->file(QStringLiteral("selection.vcf"));
+        QVERIFY(VcardExport::exportPersons(selection, VcardWriter::Version::V40, file).ok);
+        Database::instance().closeDatabase(false);
+        QVERIFY(Database::instance().newDatabase(m_env->file(QStringLiteral("empty.mdb"))));
+        VcardImport import;
+        QString error;
+        QVERIFY2(import.load(file, error), qPrintable(error));
+        QCOMPARE(import.write(false), VcardImport::Outcome::Written);
+        QList<CardPerson> imported;
+        QVERIFY(!BookCards::readAll(imported));
+        QCOMPARE(imported.size(), selection.size());
+        for (qsizetype i = 0; i < selection.size(); ++i) {
+            CardPerson expected = persons.at(selection.at(i) - 1);
+            expected.contactnr = int(i) + 1;
+            QCOMPARE(imported.at(i), expected);
+        }
     }
 };
 
