@@ -79,6 +79,8 @@ CalendarWindow::CalendarWindow(QWidget *parent)
 
     connect(m_wbrCalendar, &PageView::pageLoaded, this, &CalendarWindow::pageLoaded);
 
+    // The page is laid out once, at the window's own width.
+    resize(900, 700);
     loadLanguage();
     fillStyleMenu();
     m_printer = PageView::printerInstalled();
@@ -97,7 +99,6 @@ CalendarWindow::CalendarWindow(QWidget *parent)
         m_optMonday->setChecked(true);
     const QDate today = clock().today();
     m_wbrCalendar->loadFile(m_generator.pageFile(today.year(), today.month()));
-    resize(900, 700);
 }
 
 CalendarWindow::~CalendarWindow()
