@@ -3,9 +3,11 @@
 #include "TestFiles.h"
 
 #include "app/ui/PageView.h"
+#include "app/ui/WindowHooks.h"
 #include "birthdays/CalendarGenerator.h"
 #include "birthdays/ui/CalendarSelectionWindow.h"
 #include "birthdays/ui/CalendarWindow.h"
+#include "mainwindow/ui/MainWindow.h"
 #include "settings/Environment.h"
 #include "settings/Settings.h"
 #include "store/Database.h"
@@ -263,6 +265,35 @@ private slots:
         QCOMPARE(test::readAll(picked + QStringLiteral("/Calendar/calendar.css")), QByteArray("mine"));
         QCOMPARE(QDir(picked + QStringLiteral("/Calendar")).entryList(QDir::Files).size(), 1);
         generator.deleteCalendarFiles();
+    }
+
+    // The main window's calendar command opens the calendar modally; its
+    // pages are gone once it is closed.
+    void calendarCommand()
+    {
+        MainWindow main;
+        installWindowHooks(main);
+        main.show();
+        // The progress window lets events through while the pages are made,
+        // so the check waits for the calendar to be the modal window.
+        QString seen;
+        bool pages = false;
+        QTimer poll;
+        poll.setInterval(0);
+        connect(&poll, &QTimer::timeout, this, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (!modal || modal->objectName() != QLatin1String("frmCalendar"))
+                return;
+            poll.stop();
+            seen = modal->objectName();
+            pages = QFileInfo::exists(m_env->temp() + QStringLiteral("/202612.htm"));
+            modal->close();
+        });
+        poll.start();
+        main.action(QStringLiteral("mnuActionCalendar"))->trigger();
+        QCOMPARE(seen, QStringLiteral("frmCalendar"));
+        QVERIFY(pages);
+        QVERIFY(QDir(m_env->temp()).entryList(QDir::Files).isEmpty());
     }
 
 private:
