@@ -226,22 +226,6 @@ private slots:
         QVERIFY(m_env->prompts.shown().empty());
     }
 
-    void weekStartSetting_data()
-    {
-        QTest::addColumn<QString>("setting");
-        QTest::addColumn<bool>("sunday");
-        for (const char *monday : {"Monday", "", "sunday", "Tuesday"})
-            QTest::newRow(monday) << monday << false;
-        QTest::newRow("Sunday") << "Sunday" << true;
-    }
-    void weekStartSetting()
-    {
-        QFETCH(QString, setting);
-        QFETCH(bool, sunday);
-        saveSetting(QStringLiteral("Week Start"), setting);
-        QCOMPARE(CalendarGenerator::weekStartSetting() == WeekStart::Sunday, sunday);
-    }
-
     // Deleting takes the sheet and the pages, also those of a generation
     // before the year turned, and leaves every other file.
     void deleteCalendarFiles()
@@ -349,19 +333,6 @@ private slots:
         } else {
             QCOMPARE(m_env->prompts.messageCount(), 0);
         }
-    }
-
-    // A cancelled folder picker copies nothing and makes no folder.
-    void cancelledPickerCopiesNothing()
-    {
-        CalendarSaver saver;
-        CalendarSelection selection;
-        selection.months[1].fill(true);
-        QVERIFY(saver.saveCalendarPages(selection, m_env->temp(), CalendarSaver::browseForFolder()));
-        QCOMPARE(saver.copied(), 0);
-        QCOMPARE(m_env->prompts.shown().size(), size_t(1));
-        QCOMPARE(m_env->prompts.shown().front().kind, RecordingPrompts::Shown::Folder);
-        QVERIFY(!QFileInfo::exists(m_env->documents() + QStringLiteral("/Calendar")));
     }
 
 private:
