@@ -1,5 +1,6 @@
 #include "app/ui/WindowHooks.h"
 
+#include "birthdays/ui/CalendarWindow.h"
 #include "birthdays/ui/ReminderOptionsWindow.h"
 #include "editor/ui/PersonCommands.h"
 #include "export/ui/SendEmailWindow.h"
@@ -22,6 +23,7 @@ void installWindowHooks(MainWindow &window)
         return false;
     };
     hooks.advancedSearch = &SearchWindow::run;
+    hooks.birthdayCalendar = &CalendarWindow::run;
     hooks.sendDatabase = &SendEmailWindow::showSendDatabase;
     hooks.reminderOptions = [](QWidget *parent) {
         ReminderOptionsWindow options(parent);
