@@ -1,5 +1,6 @@
 #include "app/ui/WindowHooks.h"
 
+#include "birthdays/ui/CalendarWindow.h"
 #include "birthdays/ui/ReminderOptionsWindow.h"
 #include "editor/ui/PersonCommands.h"
 #include "export/ui/SendEmailWindow.h"
@@ -23,6 +24,7 @@ void installWindowHooks(MainWindow &window)
         return false;
     };
     hooks.advancedSearch = &SearchWindow::run;
+    hooks.birthdayCalendar = &CalendarWindow::run;
     hooks.sendDatabase = &SendEmailWindow::showSendDatabase;
     hooks.importVcard = &ImportVcardWindow::run;
     hooks.reminderOptions = [](QWidget *parent) {
