@@ -2,6 +2,7 @@
 #include "TestEnv.h"
 #include "TestFiles.h"
 
+#include "birthdays/ui/CalendarWindow.h"
 #include "interchange/ui/ImportVcardWindow.h"
 #include "mainwindow/ui/ListHost.h"
 #include "mainwindow/ui/MainWindow.h"
@@ -9,6 +10,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QMimeData>
 #include <QUrl>
@@ -43,7 +45,7 @@ QString personCount()
 
 } // namespace
 
-class TestImportWindow : public QObject {
+class TestInterchangeWindows : public QObject {
     Q_OBJECT
 
     std::unique_ptr<test::TestEnv> m_env;
@@ -126,6 +128,29 @@ private slots:
         QCOMPARE(paths, (QStringList{QString(), file}));
     }
 
+    // The calendar window's iCalendar button saves every birthday of the book
+    // under the name proposed.
+    void calendarSavesBirthdays()
+    {
+        const QString styles = m_env->programFolder() + QStringLiteral("/Calendar");
+        QDir().mkpath(styles);
+        const QString shipped = test::sourceDataFolder() + QStringLiteral("/Calendar/");
+        for (const QString &name : QDir(shipped).entryList({QStringLiteral("*.css")}))
+            QVERIFY(QFile::copy(shipped + name, styles + QLatin1Char('/') + name));
+        CalendarWindow window;
+        QAction *ics = window.button(QStringLiteral("Ics"));
+        QVERIFY(ics && ics->isEnabled());
+        QCOMPARE(ics->text(), QStringLiteral("iCalendar"));
+        const QString path = m_env->file(QStringLiteral("Velmora birthdays.ics"));
+        m_env->prompts.clear();
+        m_env->prompts.queueText(path);
+        ics->trigger();
+        QCOMPARE(m_env->prompts.shown().front().kind, RecordingPrompts::Shown::SaveFile);
+        const QByteArray ical = test::readAll(path);
+        QCOMPARE(ical.count("BEGIN:VEVENT"), 1);
+        QVERIFY(ical.contains("\r\nSUMMARY:Anne Smith\r\n"));
+    }
+
     // A file that is no vCard is refused with a message naming it, and the
     // book stays as it was.
     void refusesOtherFiles()
@@ -140,5 +165,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestImportWindow)
-#include "tst_importwindow.moc"
+QTEST_MAIN(TestInterchangeWindows)
+#include "tst_interchangewindows.moc"
