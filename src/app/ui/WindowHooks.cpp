@@ -4,6 +4,7 @@
 #include "editor/ui/PersonCommands.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "search/ui/SearchWindow.h"
+#include "version/ui/CheckVersion.h"
 
 namespace velmora {
 
@@ -25,6 +26,7 @@ void installWindowHooks(MainWindow &window)
         ReminderOptionsWindow options(parent);
         options.exec();
     };
+    hooks.checkVersion = &checkVersion;
 }
 
 } // namespace velmora
