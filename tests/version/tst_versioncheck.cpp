@@ -181,6 +181,7 @@ private slots:
         QTest::newRow("garbage body") << Portions{okAnswer("<html>1.5.0</html>")} << false << "" << none << "<html>1.5.0</html>";
         QTest::newRow("garbage, closed") << Portions{"garbage 1.5.0 without a header"} << true << "" << none << "";
         QTest::newRow("status no number") << Portions{"HTTP/1.1 OK\r\n\r\n1.5.0"} << true << "" << none << "";
+        QTest::newRow("endless answer") << Portions{"HTTP/1.1 200 OK\r\n\r\n" + QByteArray(70000, '1')} << false << "" << none << "";
         QTest::newRow("no length, closed") << Portions{"HTTP/1.1 200 OK\r\n\r\n1.3.5\r\n"} << true << "" << QStringList{"1.3.5"} << "1.3.5";
         QTest::newRow("split status line") << Portions{"HTTP/1.1 2", "00 OK\r\nContent-Length: 5\r\n\r\n1.3.5"} << false << "" << QStringList{"1.3.5"} << "1.3.5";
         QTest::newRow("split body") << Portions{"HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\n1.3.1", "0"} << false << "1.3.9" << QStringList{"1.3.10"} << "1.3.10";
