@@ -6,6 +6,7 @@
 #include "export/ui/SendEmailWindow.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "search/ui/SearchWindow.h"
+#include "version/ui/CheckVersion.h"
 
 namespace velmora {
 
@@ -29,6 +30,7 @@ void installWindowHooks(MainWindow &window)
         ReminderOptionsWindow options(parent);
         options.exec();
     };
+    hooks.checkVersion = &checkVersion;
 }
 
 } // namespace velmora
