@@ -7,6 +7,7 @@
 #include "interchange/ui/ImportVcardWindow.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "search/ui/SearchWindow.h"
+#include "version/ui/CheckVersion.h"
 
 namespace velmora {
 
@@ -31,6 +32,7 @@ void installWindowHooks(MainWindow &window)
         ReminderOptionsWindow options(parent);
         options.exec();
     };
+    hooks.checkVersion = &checkVersion;
 }
 
 } // namespace velmora
