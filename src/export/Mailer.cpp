@@ -27,9 +27,13 @@ constexpr int kWordBytes = 39;
 // Characters of one RFC 2231 section.
 constexpr int kSectionLength = 60;
 
+// A character of a local part: RFC 5322 atext, and letters and marks beyond
+// ASCII (internationalised addresses).
 bool isAtext(QChar c)
 {
-    if (c.unicode() > 0x7e || c.unicode() <= 0x20)
+    if (c.unicode() >= 0x80)
+        return (c.isLetterOrNumber() || c.isMark()) && !c.isSurrogate();
+    if (c.unicode() <= 0x20 || c.unicode() == 0x7f)
         return false;
     if (c.isLetterOrNumber())
         return true;
@@ -458,7 +462,7 @@ QByteArray buildMessage(const MailMessage &message, const std::vector<QByteArray
         size += content.size() / 57 * 78 + 1024;
     QByteArray out;
     out.reserve(size);
-    out += "To: " + message.to.toLatin1() + '\n';
+    out += "To: " + message.to.toUtf8() + '\n';
     out += "Subject: " + headerText(message.subject, 7) + '\n';
     out += "Date: " + dateText(date) + '\n';
     out += "Message-ID: " + messageId + '\n';

@@ -21,7 +21,8 @@ struct MailMessage {
 
 // The recipient as the message will carry it: one plain address
 // (local@domain), blanks around it removed, a non-ASCII domain in its ASCII
-// form. Empty when the text is anything else: no second address, no name,
+// form (a non-ASCII local part stays: mail servers that speak SMTPUTF8
+// deliver it). Empty when the text is anything else: no second address, no name,
 // no line break, nothing that a header could be made of.
 QString plainRecipient(const QString &text);
 
