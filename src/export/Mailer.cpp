@@ -272,14 +272,16 @@ MailError sendMail(const MailMessage &message)
 
 MailError composeMail(const MailMessage &message)
 {
+    // No recipient leaves the address to the user in the composer.
     const QString to = plainRecipient(message.to);
-    if (to.isEmpty())
+    if (to.isEmpty() && !trimBlanks(message.to).isEmpty())
         return badRecipient(message.to);
     QStringList arguments{QStringLiteral("--utf8"), QStringLiteral("--subject"), message.subject,
                           QStringLiteral("--body"), normalLineEnds(message.text)};
     for (const QString &path : message.attachments)
         arguments << QStringLiteral("--attach") << QFileInfo(path).absoluteFilePath();
-    arguments << to;
+    if (!to.isEmpty())
+        arguments << to;
     if (!launcher().startProgram(QStringLiteral("xdg-email"), arguments))
         return {kMailNoComposer, T("The mail program of the desktop could not be started.")};
     return {};

@@ -32,7 +32,9 @@ QString plainRecipient(const QString &text);
 MailError sendMail(const MailMessage &message);
 
 // Opens the desktop's mail composer (xdg-email) with the recipient, subject,
-// text and attachments filled in: the way out when no sendmail is installed.
+// text and attachments filled in: the way out when no sendmail is installed,
+// and a way to attach files to a message the user addresses (an empty
+// recipient leaves the address field to the user).
 MailError composeMail(const MailMessage &message);
 
 // sendMail() with its failures told to the user: a recipient that is not

@@ -323,6 +323,21 @@ private slots:
         }
     }
 
+    // The composer without a recipient leaves the address to the user; a
+    // recipient that is not one address is refused there too.
+    void composer()
+    {
+        test::TestEnv env;
+        QVERIFY(!composeMail(
+            {QString(), QStringLiteral("S"), QStringLiteral("a\r\nb"), {QStringLiteral("/x/e.htm")}}));
+        QCOMPARE(env.launcher.programs.size(), size_t(1));
+        QCOMPARE(env.launcher.programs[0], (QStringList{"xdg-email", "--utf8", "--subject", "S", "--body",
+                                                        "a\nb", "--attach", "/x/e.htm"}));
+        QCOMPARE(composeMail({QStringLiteral("a@b, c@d"), {}, {}, {}}).number, kMailBadRecipient);
+        env.launcher.programStarts = false;
+        QCOMPARE(composeMail({QStringLiteral("a@example.org"), {}, {}, {}}).number, kMailNoComposer);
+    }
+
     void badRecipientIsOnlyShown()
     {
         test::TestEnv env;

@@ -2,6 +2,7 @@
 
 #include "birthdays/ui/ReminderOptionsWindow.h"
 #include "editor/ui/PersonCommands.h"
+#include "export/ui/EmailWindow.h"
 #include "export/ui/SendEmailWindow.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "search/ui/SearchWindow.h"
@@ -23,6 +24,7 @@ void installWindowHooks(MainWindow &window)
     };
     hooks.advancedSearch = &SearchWindow::run;
     hooks.sendDatabase = &SendEmailWindow::showSendDatabase;
+    hooks.emailList = [&window](QWidget *parent) { EmailWindow::run(parent, mainListState(window)); };
     hooks.reminderOptions = [](QWidget *parent) {
         ReminderOptionsWindow options(parent);
         options.exec();
