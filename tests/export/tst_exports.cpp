@@ -4,7 +4,9 @@
 
 #include "export/ExportRows.h"
 #include "export/HtmlExport.h"
+#include "export/PreviewCommands.h"
 #include "export/TextExport.h"
+#include "settings/Environment.h"
 #include "settings/Settings.h"
 #include "store/Sql.h"
 
@@ -394,6 +396,81 @@ private slots:
         // Text: a good save replaces the file.
         QVERIFY(TextExport::saveTextExport(target).ok);
         QCOMPARE(test::readAll(target), test::readAll(TextExport::outputPath()));
+    }
+
+    void saveDialog()
+    {
+        const FileDialog text = PreviewCommands::saveDialog(ExportFormat::Text);
+        QCOMPARE(text.title, QStringLiteral("Save"));
+        QCOMPARE(text.filter, QStringLiteral("TXT (*.txt)|*.txt"));
+        QCOMPARE(text.fileName, QStringLiteral("Velmora20261206.txt"));
+        QCOMPARE(text.startFolder, getExportDirectory());
+        const FileDialog html = PreviewCommands::saveDialog(ExportFormat::Html);
+        QCOMPARE(html.filter, QStringLiteral("(x)html (*.htm;*.html)|*.htm;*.html"));
+        QCOMPARE(html.fileName, QStringLiteral("Velmora20261206.htm"));
+    }
+
+    // The Save command: cancel, a new file, an existing file kept (No) or
+    // replaced (Yes); the folder is remembered once a file is chosen.
+    void saveCommand_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<bool>("cancel");
+        QTest::addColumn<bool>("replace");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("cancelled") << int(ExportFormat::Text) << false << true << false << false;
+        QTest::newRow("new text file") << int(ExportFormat::Text) << false << false << false << true;
+        QTest::newRow("new xhtml file") << int(ExportFormat::Html) << false << false << false << true;
+        QTest::newRow("existing, No") << int(ExportFormat::Html) << true << false << false << false;
+        QTest::newRow("existing, Yes") << int(ExportFormat::Text) << true << false << true << true;
+    }
+    void saveCommand()
+    {
+        QFETCH(int, format);
+        QFETCH(bool, exists);
+        QFETCH(bool, cancel);
+        QFETCH(bool, replace);
+        QFETCH(bool, saved);
+        const auto f = ExportFormat(format);
+        QVERIFY(PreviewCommands::exportPersons(f, {1}, ExportOptions()).ok);
+        deleteSetting("Export directory");
+        const QString folder = m_env.file(QStringLiteral("save-%1").arg(QTest::currentDataTag()));
+        const QString target = folder + "/list.out";
+        QDir().mkpath(folder);
+        if (exists)
+            test::writeFile(target, "before");
+        m_env.prompts.queueText(cancel ? QString() : target);
+        if (exists)
+            m_env.prompts.queueAnswer(replace ? Answer::Yes : Answer::No);
+        QCOMPARE(PreviewCommands::save(f), saved);
+        QVERIFY(m_env.prompts.allRepliesUsed());
+        QCOMPARE(getSetting("Export directory").isEmpty(), cancel);
+        if (exists) {
+            const auto &question = m_env.prompts.shown().back();
+            QCOMPARE(question.text, "File already exists:\r\n" + target + "\r\n\r\nReplace?");
+            QCOMPARE(question.title, QStringLiteral("Error"));
+            QCOMPARE(question.icon, Icon::Question);
+        }
+        if (saved)
+            QVERIFY(test::readAll(target).contains("Ann Berg"));
+        else if (exists)
+            QCOMPARE(test::readAll(target), QByteArray("before"));
+        // Nothing is left beside the target.
+        QCOMPARE(QDir(folder).entryList(QDir::Files).size(), (exists || saved) ? 1 : 0);
+        QCOMPARE(m_env.prompts.messageCount(), exists ? 1 : 0);
+    }
+
+    void chooseStyle()
+    {
+        QVERIFY(exportHtml({1}, optionsOf("N-------")).ok);
+        QVERIFY(PreviewCommands::chooseStyle("Blue"));
+        QCOMPARE(getSetting("Css"), QStringLiteral("Blue"));
+        QVERIFY(latin1(HtmlExport::outputPath()).contains("/Blue.css\""));
+        QFile::remove(HtmlExport::outputPath());
+        QVERIFY(!PreviewCommands::chooseStyle("Normal"));
+        QCOMPARE(m_env.prompts.messageCount(), 1);
+        QVERIFY(m_env.prompts.lastMessage().contains(HtmlExport::outputPath()));
     }
 
     // A long export passes the writer's buffer many times without losing or
