@@ -1,10 +1,14 @@
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
+#include <QApplication>
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    // The export window is measured too: widgets need an application, and
+    // no display is needed for that.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

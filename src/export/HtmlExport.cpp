@@ -7,6 +7,7 @@
 #include "app/Seams.h"
 #include "app/Website.h"
 #include "export/ExportRows.h"
+#include "export/LineBatch.h"
 #include "mainwindow/NoteLinks.h"
 #include "settings/Settings.h"
 #include "settings/Translate.h"
@@ -17,62 +18,88 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <functional>
 
 namespace velmora {
 
 namespace {
 
-const QString kNbsp = QStringLiteral("&nbsp;");
-const QString kLinkStart = QStringLiteral("\t<link");
+const QLatin1String kNbsp("&nbsp;");
+const QLatin1String kLinkStart("\t<link");
+const QLatin1String kCrLf("\r\n");
 // A line break inside a value: the break, then the indent of the value line.
 const QString kValueBreak = QStringLiteral("<br />\r\n\t\t\t");
 
-QString tabs(int count)
-{
-    return QString(count, QLatin1Char('\t'));
-}
-
-// The lines of a file in the private temporary folder, read as ISO-8859-1,
-// each without its CR LF.
-bool readLatin1Lines(const QString &path, QStringList &lines)
+// Hands the lines of a file to visit one by one, without their line ends,
+// reading the file in large blocks. False when the file cannot be read.
+bool forEachLine(const QString &path, const std::function<void(QByteArrayView)> &visit)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const QString text = QString::fromLatin1(file.readAll());
-    lines = text.split(QStringLiteral("\r\n"));
-    // The last line ends with CR LF too.
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
+    QByteArray carry;
+    while (true) {
+        const QByteArray block = file.read(1 << 18);
+        if (block.isEmpty())
+            break;
+        carry += block;
+        qsizetype from = 0;
+        qsizetype end;
+        while ((end = carry.indexOf('\n', from)) >= 0) {
+            QByteArrayView line(carry.constData() + from, end - from);
+            if (line.endsWith('\r'))
+                line.chop(1);
+            visit(line);
+            from = end + 1;
+        }
+        carry.remove(0, from);
+    }
+    if (file.error() != QFileDevice::NoError)
+        return false;
+    if (!carry.isEmpty())
+        visit(QByteArrayView(carry).endsWith('\r') ? QByteArrayView(carry).chopped(1)
+                                                   : QByteArrayView(carry));
     return true;
 }
 
-void writeEntries(PageWriter &writer, const char *entryClass, const std::vector<ExportEntry> &entries,
-                  bool withDescription)
+// The number of lines of a file, or -1 when it cannot be read.
+int countLines(const QString &path)
 {
-    const QString open =
-        tabs(3) + QStringLiteral("<div class=\"") + QLatin1String(entryClass) + QStringLiteral("\">");
-    const QString close = tabs(3) + QStringLiteral("</div>");
-    if (entries.empty()) {
-        writer.addLine(open);
-        writer.addLine(tabs(4) + kNbsp);
-        writer.addLine(close);
-        return;
-    }
-    for (const ExportEntry &entry : entries) {
-        writer.addLine(open);
-        writer.addLine(tabs(4) + HtmlExport::documentText(entry.text(withDescription)));
-        writer.addLine(close);
-    }
+    int count = 0;
+    if (!forEachLine(path, [&count](QByteArrayView) { ++count; }))
+        return -1;
+    return count;
+}
+
+void appendEntries(LineBatch &out, QLatin1String entryClass, const std::vector<ExportEntry> &entries,
+                   bool withDescription)
+{
+    auto entry = [&](QStringView value) {
+        out.text() += QLatin1String("\t\t\t<div class=\"");
+        out.text() += entryClass;
+        out.text() += QLatin1String("\">\r\n\t\t\t\t");
+        out.text() += value;
+        out.text() += QLatin1String("\r\n\t\t\t</div>");
+        out.endLine();
+    };
+    if (entries.empty())
+        entry(u"&nbsp;");
+    for (const ExportEntry &e : entries)
+        entry(HtmlExport::documentText(e.text(withDescription)));
 }
 
 // A detail: its div, the value line (or &nbsp; for none), the end.
-void writeDetail(PageWriter &writer, const char *detailClass, const QString &value)
+void appendDetail(LineBatch &out, QLatin1String detailClass, const QString &value)
 {
-    writer.addLine(tabs(2) + QStringLiteral("<div class=\"") + QLatin1String(detailClass) +
-                   QStringLiteral("\">"));
-    writer.addLine(tabs(3) + (value.isEmpty() ? kNbsp : value));
-    writer.addLine(tabs(2) + QStringLiteral("</div>"));
+    out.text() += QLatin1String("\t\t<div class=\"");
+    out.text() += detailClass;
+    out.text() += QLatin1String("\">\r\n\t\t\t");
+    if (value.isEmpty())
+        out.text() += kNbsp;
+    else
+        out.text() += value;
+    out.text() += QLatin1String("\r\n\t\t</div>");
+    out.endLine();
 }
 
 void writeHead(PageWriter &writer)
@@ -98,31 +125,37 @@ void writeHead(PageWriter &writer)
     writer.addLine(QStringLiteral("<body>"));
 }
 
-void writePerson(PageWriter &writer, const ExportPerson &person, const ExportOptions &options)
+void appendPerson(LineBatch &out, const ExportPerson &person, const ExportOptions &options)
 {
-    writer.addLine(QStringLiteral("\t<div class=\"person\">"));
+    out.text() += QLatin1String("\t<div class=\"person\">");
+    out.endLine();
     if (options.name)
-        writeDetail(writer, "name", HtmlExport::documentText(person.name));
+        appendDetail(out, QLatin1String("name"), HtmlExport::documentText(person.name));
     if (options.dateOfBirth)
-        writeDetail(writer, "dateofbirth", person.dateOfBirth);
+        appendDetail(out, QLatin1String("dateofbirth"), person.dateOfBirth);
     if (options.address)
-        writeDetail(writer, "address",
-                    replaceLineBreaks(HtmlExport::documentText(person.address), kValueBreak));
+        appendDetail(out, QLatin1String("address"),
+                     replaceLineBreaks(HtmlExport::documentText(person.address), kValueBreak));
     if (options.phone) {
-        writer.addLine(QStringLiteral("\t\t<div class=\"phone\">"));
-        writeEntries(writer, "phonenumber", person.phones, options.phoneDescription);
-        writer.addLine(QStringLiteral("\t\t</div>"));
+        out.text() += QLatin1String("\t\t<div class=\"phone\">");
+        out.endLine();
+        appendEntries(out, QLatin1String("phonenumber"), person.phones, options.phoneDescription);
+        out.text() += QLatin1String("\t\t</div>");
+        out.endLine();
     }
     if (options.email) {
-        writer.addLine(QStringLiteral("\t\t<div class=\"email\">"));
-        writeEntries(writer, "emailaddress", person.emails, options.emailDescription);
-        writer.addLine(QStringLiteral("\t\t</div>"));
+        out.text() += QLatin1String("\t\t<div class=\"email\">");
+        out.endLine();
+        appendEntries(out, QLatin1String("emailaddress"), person.emails, options.emailDescription);
+        out.text() += QLatin1String("\t\t</div>");
+        out.endLine();
     }
     if (options.note)
-        writeDetail(
-            writer, "note",
+        appendDetail(
+            out, QLatin1String("note"),
             replaceLineBreaks(HtmlExport::makeLinks(HtmlExport::documentText(person.note)), kValueBreak));
-    writer.addLine(QStringLiteral("\t</div>"));
+    out.text() += QLatin1String("\t</div>");
+    out.endLine();
 }
 
 // Text of a failed export for the user: what failed and why.
@@ -176,6 +209,12 @@ QString HtmlExport::linkLine()
 
 QString HtmlExport::documentText(const QString &value)
 {
+    const bool plain = std::all_of(value.cbegin(), value.cend(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return u < 0x80 && u != '&' && u != '<' && u != '>' && u != '"';
+    });
+    if (plain)
+        return value;
     const QString escaped = escapeXml(value);
     // Only ASCII in the document: a browser that ignores the declared
     // encoding still shows every character.
@@ -205,10 +244,14 @@ QString HtmlExport::documentText(const QString &value)
 
 QString HtmlExport::makeLinks(const QString &escapedText)
 {
+    // Every link word holds a colon or "www".
+    if (!escapedText.contains(QLatin1Char(':')) && !escapedText.contains(QLatin1String("www")))
+        return escapedText;
     auto separates = [](QChar c) {
         return c == QLatin1Char(' ') || c == QLatin1Char('\r') || c == QLatin1Char('\n');
     };
     QString out;
+    out.reserve(escapedText.size() + 64);
     qsizetype i = 0;
     const qsizetype n = escapedText.size();
     while (i < n) {
@@ -219,12 +262,18 @@ QString HtmlExport::makeLinks(const QString &escapedText)
         qsizetype end = i;
         while (end < n && !separates(escapedText.at(end)))
             ++end;
-        const QString word = escapedText.mid(i, end - i);
-        if (isLinkWord(word))
-            out +=
-                QStringLiteral("<a href=\"") + word + QStringLiteral("\">") + word + QStringLiteral("</a>");
-        else
+        const QStringView word = QStringView(escapedText).mid(i, end - i);
+        // Every link word holds a colon or "www": most words are passed at once.
+        const bool candidate = word.contains(QLatin1Char(':')) || word.contains(QLatin1String("www"));
+        if (candidate && isLinkWord(word.toString())) {
+            out += QLatin1String("<a href=\"");
             out += word;
+            out += QLatin1String("\">");
+            out += word;
+            out += QLatin1String("</a>");
+        } else {
+            out += word;
+        }
         i = end;
     }
     return out;
@@ -237,9 +286,12 @@ FileResult HtmlExport::exportHtml(const std::vector<int> &contactnrs, const Expo
     QFile::remove(path);
     PageWriter writer(path, PageEncoding::Latin1WithReferences);
     writeHead(writer);
-    const DbError error = walkExportPersons(contactnrs, options, progress, [&](const ExportPerson &person) {
-        writePerson(writer, person, options);
-    });
+    DbError error;
+    {
+        LineBatch batch(writer);
+        error = walkExportPersons(contactnrs, options, progress,
+                                  [&](const ExportPerson &person) { appendPerson(batch, person, options); });
+    }
     writer.addLine(QStringLiteral("</body>"));
     writer.addLine(QStringLiteral("</html>"));
     const bool written = writer.flush() && writer.ok();
@@ -256,6 +308,38 @@ FileResult HtmlExport::exportHtml(const std::vector<int> &contactnrs, const Expo
     return {};
 }
 
+namespace {
+
+// Copies the lines of the document at source through the writer, each line
+// that links a style sheet replaced by what link writes. progress counts the
+// lines. False when the source cannot be read.
+bool copyDocument(const QString &source, PageWriter &writer, const ExportProgress &progress,
+                  const std::function<void(LineBatch &)> &link)
+{
+    const int count = countLines(source);
+    if (count < 0)
+        return false;
+    if (progress.start)
+        progress.start(count);
+    LineBatch batch(writer);
+    const bool read = forEachLine(source, [&](QByteArrayView line) {
+        if (line.startsWith(QByteArrayView("\t<link")))
+            link(batch);
+        else {
+            batch.text() += QLatin1String(line.data(), line.size());
+            batch.endLine();
+        }
+        if (progress.step)
+            progress.step();
+    });
+    batch.send();
+    if (progress.finish)
+        progress.finish();
+    return read;
+}
+
+} // namespace
+
 FileResult HtmlExport::restyleHtmlExport(const ExportProgress &progress)
 {
     const QString path = outputPath();
@@ -263,28 +347,19 @@ FileResult HtmlExport::restyleHtmlExport(const ExportProgress &progress)
     QFile::remove(old);
     if (!QFile::rename(path, old))
         return failure(T("The export could not be read:"), path);
-    QStringList lines;
-    if (!readLatin1Lines(old, lines)) {
-        QFile::rename(old, path);
-        return failure(T("The export could not be read:"), path);
-    }
-    if (progress.start)
-        progress.start(int(lines.size()));
     const QString link = linkLine();
     PageWriter writer(path, PageEncoding::Latin1WithReferences);
-    for (const QString &line : std::as_const(lines)) {
-        writer.addLine(line.startsWith(kLinkStart) ? link : line);
-        if (progress.step)
-            progress.step();
-    }
+    const bool read = copyDocument(old, writer, progress, [&link](LineBatch &batch) {
+        batch.text() += link;
+        batch.endLine();
+    });
     const bool written = writer.flush() && writer.ok();
-    if (progress.finish)
-        progress.finish();
-    if (!written) {
+    if (!read || !written) {
         // The export as it was rather than half of it.
         QFile::remove(path);
         QFile::rename(old, path);
-        return FileResult{false, writer.errorText()};
+        return read ? FileResult{false, writer.errorText()}
+                    : failure(T("The export could not be read:"), path);
     }
     QFile::remove(old);
     return {};
@@ -300,38 +375,32 @@ FileResult HtmlExport::saveHtmlExport(const QString &target, const ExportProgres
     sheet.close();
     if (!sheetLines.isEmpty() && sheetLines.last().isEmpty())
         sheetLines.removeLast();
-    QStringList lines;
-    if (!readLatin1Lines(outputPath(), lines))
+    if (!QFileInfo(outputPath()).isFile())
         return failure(T("The export could not be read:"), outputPath());
 
     // The copy is made in the private folder first; only a complete copy
     // replaces the target.
     const QString copy = paths().tempFolder() + QStringLiteral("/VelmoraSaved.htm");
     QFile::remove(copy);
-    if (progress.start)
-        progress.start(int(lines.size()));
     PageWriter writer(copy, PageEncoding::Latin1WithReferences);
-    for (const QString &line : std::as_const(lines)) {
-        if (line.startsWith(kLinkStart)) {
-            writer.addLine(QStringLiteral("\t<style type=\"text/css\">"));
-            for (QString sheetLine : std::as_const(sheetLines)) {
-                if (sheetLine.endsWith(QLatin1Char('\r')))
-                    sheetLine.chop(1);
-                writer.addLine(QStringLiteral("\t\t") + sheetLine);
-            }
-            writer.addLine(QStringLiteral("\t</style>"));
-        } else {
-            writer.addLine(line);
+    const bool read = copyDocument(outputPath(), writer, progress, [&sheetLines](LineBatch &batch) {
+        batch.text() += QLatin1String("\t<style type=\"text/css\">");
+        batch.endLine();
+        for (QStringView sheetLine : std::as_const(sheetLines)) {
+            if (sheetLine.endsWith(QLatin1Char('\r')))
+                sheetLine.chop(1);
+            batch.text() += QLatin1String("\t\t");
+            batch.text() += sheetLine;
+            batch.endLine();
         }
-        if (progress.step)
-            progress.step();
-    }
+        batch.text() += QLatin1String("\t</style>");
+        batch.endLine();
+    });
     const bool written = writer.flush() && writer.ok();
-    if (progress.finish)
-        progress.finish();
-    if (!written) {
+    if (!read || !written) {
         QFile::remove(copy);
-        return FileResult{false, writer.errorText()};
+        return read ? FileResult{false, writer.errorText()}
+                    : failure(T("The export could not be read:"), outputPath());
     }
     const FileResult result = copyFileSafely(copy, target);
     QFile::remove(copy);

@@ -5,6 +5,7 @@
 #include "app/SafeFile.h"
 #include "app/Seams.h"
 #include "export/ExportRows.h"
+#include "export/LineBatch.h"
 
 #include <QFile>
 
@@ -12,7 +13,7 @@ namespace velmora {
 
 namespace {
 
-const QString kHyphens = QStringLiteral("-----------");
+const QLatin1String kHyphens("-----------");
 
 } // namespace
 
@@ -28,23 +29,44 @@ FileResult TextExport::exportText(const std::vector<int> &contactnrs, const Expo
     QFile::remove(path);
     const QString crlf = QStringLiteral("\r\n");
     PageWriter writer(path, PageEncoding::Locale);
-    const DbError error = walkExportPersons(contactnrs, options, progress, [&](const ExportPerson &person) {
-        writer.addLine(kHyphens);
-        if (options.name)
-            writer.addLine(person.name);
-        if (options.dateOfBirth && !person.dateOfBirth.isEmpty())
-            writer.addLine(person.dateOfBirth);
-        // Line breaks inside a value become CR LF like every other line end.
-        if (options.address && !person.address.isEmpty())
-            writer.addLine(replaceLineBreaks(person.address, crlf));
-        for (const ExportEntry &phone : person.phones)
-            writer.addLine(phone.text(options.phoneDescription));
-        for (const ExportEntry &email : person.emails)
-            writer.addLine(email.text(options.emailDescription));
-        if (options.note && !person.note.isEmpty())
-            writer.addLine(replaceLineBreaks(person.note, crlf));
-        writer.addLine(kHyphens + crlf + crlf);
-    });
+    DbError error;
+    {
+        LineBatch out(writer);
+        QString &text = out.text();
+        error = walkExportPersons(contactnrs, options, progress, [&](const ExportPerson &person) {
+            text += kHyphens;
+            out.endLine();
+            if (options.name) {
+                text += person.name;
+                out.endLine();
+            }
+            if (options.dateOfBirth && !person.dateOfBirth.isEmpty()) {
+                text += person.dateOfBirth;
+                out.endLine();
+            }
+            // Line breaks inside a value become CR LF like every other line end.
+            if (options.address && !person.address.isEmpty()) {
+                text += replaceLineBreaks(person.address, crlf);
+                out.endLine();
+            }
+            for (const ExportEntry &phone : person.phones) {
+                text += phone.text(options.phoneDescription);
+                out.endLine();
+            }
+            for (const ExportEntry &email : person.emails) {
+                text += email.text(options.emailDescription);
+                out.endLine();
+            }
+            if (options.note && !person.note.isEmpty()) {
+                text += replaceLineBreaks(person.note, crlf);
+                out.endLine();
+            }
+            text += kHyphens;
+            out.endLine();
+            out.endLine();
+            out.endLine();
+        });
+    }
     const bool written = writer.flush() && writer.ok();
     if (progress.finish)
         progress.finish();
