@@ -3,6 +3,7 @@
 #include "birthdays/ui/ReminderOptionsWindow.h"
 #include "editor/ui/PersonCommands.h"
 #include "export/ui/ExportWindow.h"
+#include "export/ui/SendEmailWindow.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "search/ui/SearchWindow.h"
 
@@ -23,6 +24,7 @@ void installWindowHooks(MainWindow &window)
     };
     hooks.advancedSearch = &SearchWindow::run;
     hooks.exportPersons = [&window](QWidget *parent) { ExportWindow::run(parent, window); };
+    hooks.sendDatabase = &SendEmailWindow::showSendDatabase;
     hooks.reminderOptions = [](QWidget *parent) {
         ReminderOptionsWindow options(parent);
         options.exec();
