@@ -89,7 +89,7 @@ private:
 } // namespace
 
 DbError walkExportPersons(const std::vector<int> &contactnrs, const ExportOptions &options,
-                          const ExportProgress &progress,
+                          const ProgressCallback &progress,
                           const std::function<void(const ExportPerson &)> &visit)
 {
     const QString listSetting = getSetting(QStringLiteral("List"));
@@ -111,8 +111,7 @@ DbError walkExportPersons(const std::vector<int> &contactnrs, const ExportOption
         if (DbError e = openRecordset(statements.emails, emails))
             return e;
     }
-    if (progress.start)
-        progress.start(persons.recordCount());
+    ProgressSteps steps(progress, persons.recordCount());
     EntryWalk phoneWalk(phones, QStringLiteral("Number"));
     EntryWalk emailWalk(emails, QStringLiteral("Email"));
     const QString contactnr = QStringLiteral("Contactnr");
@@ -133,8 +132,7 @@ DbError walkExportPersons(const std::vector<int> &contactnrs, const ExportOption
         if (options.email)
             emailWalk.take(person.contactnr, person.emails);
         visit(person);
-        if (progress.step)
-            progress.step();
+        steps.step();
     }
     return {};
 }

@@ -44,11 +44,11 @@ struct ExportPerson {
 };
 
 // Reads the persons of the numbers from the open book and hands them to
-// visit one by one, in export order. progress.start gets the number of
-// persons; progress.step follows every person. The phones and e-mail
+// visit one by one, in export order, reporting the persons done of all to
+// progress. The phones and e-mail
 // addresses are read only when the options ask for them.
 DbError walkExportPersons(const std::vector<int> &contactnrs, const ExportOptions &options,
-                          const ExportProgress &progress,
+                          const ProgressCallback &progress,
                           const std::function<void(const ExportPerson &)> &visit);
 
 // A line break of any kind (CR LF, CR alone, LF alone) in a text, each

@@ -280,7 +280,7 @@ QString HtmlExport::makeLinks(const QString &escapedText)
 }
 
 FileResult HtmlExport::exportHtml(const std::vector<int> &contactnrs, const ExportOptions &options,
-                                  const ExportProgress &progress)
+                                  const ProgressCallback &progress)
 {
     const QString path = outputPath();
     QFile::remove(path);
@@ -295,8 +295,6 @@ FileResult HtmlExport::exportHtml(const std::vector<int> &contactnrs, const Expo
     writer.addLine(QStringLiteral("</body>"));
     writer.addLine(QStringLiteral("</html>"));
     const bool written = writer.flush() && writer.ok();
-    if (progress.finish)
-        progress.finish();
     if (error) {
         QFile::remove(path);
         return FileResult{false, error.description};
@@ -313,14 +311,13 @@ namespace {
 // Copies the lines of the document at source through the writer, each line
 // that links a style sheet replaced by what link writes. progress counts the
 // lines. False when the source cannot be read.
-bool copyDocument(const QString &source, PageWriter &writer, const ExportProgress &progress,
+bool copyDocument(const QString &source, PageWriter &writer, const ProgressCallback &progress,
                   const std::function<void(LineBatch &)> &link)
 {
     const int count = countLines(source);
     if (count < 0)
         return false;
-    if (progress.start)
-        progress.start(count);
+    ProgressSteps steps(progress, count);
     LineBatch batch(writer);
     const bool read = forEachLine(source, [&](QByteArrayView line) {
         if (line.startsWith(QByteArrayView("\t<link")))
@@ -329,18 +326,15 @@ bool copyDocument(const QString &source, PageWriter &writer, const ExportProgres
             batch.text() += QLatin1String(line.data(), line.size());
             batch.endLine();
         }
-        if (progress.step)
-            progress.step();
+        steps.step();
     });
     batch.send();
-    if (progress.finish)
-        progress.finish();
     return read;
 }
 
 } // namespace
 
-FileResult HtmlExport::restyleHtmlExport(const ExportProgress &progress)
+FileResult HtmlExport::restyleHtmlExport(const ProgressCallback &progress)
 {
     const QString path = outputPath();
     const QString old = paths().tempFolder() + QStringLiteral("/VelmoraOld.htm");
@@ -365,7 +359,7 @@ FileResult HtmlExport::restyleHtmlExport(const ExportProgress &progress)
     return {};
 }
 
-FileResult HtmlExport::saveHtmlExport(const QString &target, const ExportProgress &progress)
+FileResult HtmlExport::saveHtmlExport(const QString &target, const ProgressCallback &progress)
 {
     const QString sheetPath = styleSheetPath(getSetting(QStringLiteral("Css")));
     QFile sheet(sheetPath);

@@ -32,15 +32,15 @@ public:
 
     // Replaces the output file with the export of the persons of the numbers.
     static FileResult exportHtml(const std::vector<int> &contactnrs, const ExportOptions &options,
-                                 const ExportProgress &progress = {});
+                                 const ProgressCallback &progress = {});
     // Rewrites the output file so that it links the sheet of the style now
     // named by the setting "Css". On failure the file stays as it was.
-    static FileResult restyleHtmlExport(const ExportProgress &progress = {});
+    static FileResult restyleHtmlExport(const ProgressCallback &progress = {});
     // Writes a copy of the output file to the target with the current style
     // sheet inside it (a style element instead of the link). The copy is
     // written beside the target and renamed into place: a failure, or a style
     // sheet that is gone, leaves the target as it was.
-    static FileResult saveHtmlExport(const QString &target, const ExportProgress &progress = {});
+    static FileResult saveHtmlExport(const QString &target, const ProgressCallback &progress = {});
 
     // Text already escaped for the document with every link word (a word,
     // between blanks and line breaks, that passes the note links' test) in an
@@ -52,15 +52,15 @@ public:
 };
 
 inline FileResult exportHtml(const std::vector<int> &contactnrs, const ExportOptions &options,
-                             const ExportProgress &progress = {})
+                             const ProgressCallback &progress = {})
 {
     return HtmlExport::exportHtml(contactnrs, options, progress);
 }
-inline FileResult restyleHtmlExport(const ExportProgress &progress = {})
+inline FileResult restyleHtmlExport(const ProgressCallback &progress = {})
 {
     return HtmlExport::restyleHtmlExport(progress);
 }
-inline FileResult saveHtmlExport(const QString &target, const ExportProgress &progress = {})
+inline FileResult saveHtmlExport(const QString &target, const ProgressCallback &progress = {})
 {
     return HtmlExport::saveHtmlExport(target, progress);
 }

@@ -24,7 +24,7 @@ QString PreviewCommands::outputPath(ExportFormat format)
 }
 
 FileResult PreviewCommands::exportPersons(ExportFormat format, const std::vector<int> &contactnrs,
-                                          const ExportOptions &options, const ExportProgress &progress)
+                                          const ExportOptions &options, const ProgressCallback &progress)
 {
     switch (format) {
     case ExportFormat::Text:
@@ -56,7 +56,7 @@ FileDialog PreviewCommands::saveDialog(ExportFormat format)
     return dialog;
 }
 
-bool PreviewCommands::save(ExportFormat format, const ExportProgress &progress)
+bool PreviewCommands::save(ExportFormat format, const ProgressCallback &progress)
 {
     const QString target = prompts().saveFile(saveDialog(format));
     if (target.isEmpty())
@@ -83,7 +83,7 @@ bool PreviewCommands::save(ExportFormat format, const ExportProgress &progress)
     return result.ok;
 }
 
-bool PreviewCommands::chooseStyle(const QString &style, const ExportProgress &progress)
+bool PreviewCommands::chooseStyle(const QString &style, const ProgressCallback &progress)
 {
     saveSetting(QStringLiteral("Css"), style);
     const FileResult result = HtmlExport::restyleHtmlExport(progress);

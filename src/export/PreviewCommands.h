@@ -20,7 +20,7 @@ public:
     // Writes the export of the persons of the numbers in the format to its
     // temporary file.
     static FileResult exportPersons(ExportFormat format, const std::vector<int> &contactnrs,
-                                    const ExportOptions &options, const ExportProgress &progress = {});
+                                    const ExportOptions &options, const ProgressCallback &progress = {});
     // The Save dialog: title, filter, remembered export folder and the
     // proposed name "Velmora" + today as yyyymmdd + the format's extension.
     static FileDialog saveDialog(ExportFormat format);
@@ -28,11 +28,11 @@ public:
     // question for an existing file (No ends the command, and the file stays
     // as it was), then the copy. A failure is told to the user. True when
     // the copy was written.
-    static bool save(ExportFormat format, const ExportProgress &progress = {});
+    static bool save(ExportFormat format, const ProgressCallback &progress = {});
     // A style picked in the XHTML preview: remembered in the setting "Css"
     // and the temporary document rewritten to link it. A failure is told to
     // the user; false then.
-    static bool chooseStyle(const QString &style, const ExportProgress &progress = {});
+    static bool chooseStyle(const QString &style, const ProgressCallback &progress = {});
 };
 
 } // namespace velmora

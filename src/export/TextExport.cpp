@@ -23,7 +23,7 @@ QString TextExport::outputPath()
 }
 
 FileResult TextExport::exportText(const std::vector<int> &contactnrs, const ExportOptions &options,
-                                  const ExportProgress &progress)
+                                  const ProgressCallback &progress)
 {
     const QString path = outputPath();
     QFile::remove(path);
@@ -68,8 +68,6 @@ FileResult TextExport::exportText(const std::vector<int> &contactnrs, const Expo
         });
     }
     const bool written = writer.flush() && writer.ok();
-    if (progress.finish)
-        progress.finish();
     if (error) {
         QFile::remove(path);
         return FileResult{false, error.description};

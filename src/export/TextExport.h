@@ -18,14 +18,14 @@ public:
     // Replaces the output file with the export of the persons of the numbers
     // (in the person order of the setting "List", whatever the order given).
     static FileResult exportText(const std::vector<int> &contactnrs, const ExportOptions &options,
-                                 const ExportProgress &progress = {});
+                                 const ProgressCallback &progress = {});
     // Copies the output file to the target: written beside it and renamed
     // into place, so a failure leaves the target as it was.
     static FileResult saveTextExport(const QString &target);
 };
 
 inline FileResult exportText(const std::vector<int> &contactnrs, const ExportOptions &options,
-                             const ExportProgress &progress = {})
+                             const ProgressCallback &progress = {})
 {
     return TextExport::exportText(contactnrs, options, progress);
 }

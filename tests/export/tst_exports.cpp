@@ -181,7 +181,10 @@ private slots:
         saveSetting("List", list);
         saveSetting("Date", date);
         int steps = 0, maximum = -1;
-        ExportProgress progress{[&](int m) { maximum = m; }, [&] { ++steps; }, {}};
+        ProgressCallback progress = [&](int done, int total) {
+            maximum = total;
+            steps = done;
+        };
         const FileResult r = exportText({2, 3, 1}, optionsOf(ticks), progress);
         QVERIFY2(r.ok, qPrintable(r.errorText));
         QCOMPARE(utf8(TextExport::outputPath()), crlf(lines));
@@ -328,7 +331,7 @@ private slots:
         const QString before = latin1(HtmlExport::outputPath());
         saveSetting("Css", "Blue");
         int steps = 0;
-        QVERIFY(restyleHtmlExport({{}, [&] { ++steps; }, {}}).ok);
+        QVERIFY(restyleHtmlExport([&](int done, int) { steps = done; }).ok);
         saveSetting("Css", "Blue");
         QVERIFY(restyleHtmlExport().ok);
         const QString after = latin1(HtmlExport::outputPath());

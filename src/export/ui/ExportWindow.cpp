@@ -1,9 +1,7 @@
 #include "export/ui/ExportWindow.h"
 
-#include "app/Prompts.h"
-#include "app/Seams.h"
 #include "export/PickerPerson.h"
-#include "export/PreviewCommands.h"
+#include "export/ui/ExportPreview.h"
 #include "settings/Settings.h"
 #include "settings/Translate.h"
 
@@ -177,11 +175,7 @@ void ExportWindow::accept()
     if (m_picker->chosenCount() == 0)
         return;
     hide();
-    const FileResult result =
-        PreviewCommands::exportPersons(format(), m_picker->chosenContactnrs(), options());
-    if (!result.ok)
-        prompts().message(T("The export could not be made:") + QStringLiteral("\r\n") + result.errorText,
-                          T("Error"), Icon::Exclamation);
+    ExportPreview::exportAndShow(format(), m_picker->chosenContactnrs(), options(), parentWidget());
     QDialog::accept();
 }
 
