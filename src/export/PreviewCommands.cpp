@@ -1,13 +1,16 @@
 #include "export/PreviewCommands.h"
 
 #include "app/Clock.h"
+#include "app/Paths.h"
 #include "app/Seams.h"
 #include "export/HtmlExport.h"
+#include "export/Mailer.h"
 #include "export/TextExport.h"
 #include "settings/Environment.h"
 #include "settings/Settings.h"
 #include "settings/Translate.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 namespace velmora {
@@ -90,6 +93,40 @@ bool PreviewCommands::chooseStyle(const QString &style, const ProgressCallback &
     if (!result.ok)
         prompts().message(result.errorText, T("Error"), Icon::Exclamation);
     return result.ok;
+}
+
+QString PreviewCommands::attachmentPath(ExportFormat format)
+{
+    const QString stem = paths().tempFolder() + QStringLiteral("/Velmora") +
+                         clock().today().toString(QStringLiteral("yyyyMMdd"));
+    return stem + (format == ExportFormat::Text ? QStringLiteral(".txt") : QStringLiteral(".htm"));
+}
+
+bool PreviewCommands::email(ExportFormat format, const QString &to, const QString &text)
+{
+    const QString attachment = attachmentPath(format);
+    FileResult result;
+    switch (format) {
+    case ExportFormat::Text:
+        result = TextExport::saveTextExport(attachment);
+        break;
+    case ExportFormat::Html:
+        result = HtmlExport::saveHtmlExport(attachment);
+        break;
+    }
+    if (!result.ok) {
+        prompts().message(result.errorText, T("Error"), Icon::Exclamation);
+        return false;
+    }
+    saveSetting(QStringLiteral("Email"), to);
+    MailMessage message;
+    message.to = to;
+    message.subject = T("Export") + QStringLiteral(": ") + QFileInfo(attachment).fileName();
+    message.text = text;
+    message.attachments = {attachment};
+    // The desktop's mail program may read the file after this returns: it
+    // stays in the private folder until the program ends.
+    return sendMailReporting(message);
 }
 
 } // namespace velmora

@@ -33,6 +33,16 @@ public:
     // and the temporary document rewritten to link it. A failure is told to
     // the user; false then.
     static bool chooseStyle(const QString &style, const ProgressCallback &progress = {});
+
+    // The file the E-mail command attaches: "Velmora" + today as yyyymmdd
+    // with the format's extension, in the private temporary folder; for
+    // XHTML the copy with the style sheet inside, as Save writes it.
+    static QString attachmentPath(ExportFormat format);
+    // The E-mail command: the export attached to a message to the address,
+    // handed to the mail service (the desktop's mail program is offered when
+    // there is no sendmail). The address is remembered in the setting
+    // "Email". Failures are told to the user; true when the message went.
+    static bool email(ExportFormat format, const QString &to, const QString &text);
 };
 
 } // namespace velmora

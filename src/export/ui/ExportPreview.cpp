@@ -6,6 +6,7 @@
 #include "app/ui/ProgressWindow.h"
 #include "export/HtmlExport.h"
 #include "export/PreviewCommands.h"
+#include "export/ui/ExportMailWindow.h"
 #include "settings/Environment.h"
 #include "settings/Settings.h"
 #include "settings/Translate.h"
@@ -149,9 +150,7 @@ void ExportPreview::fillStyleMenu()
 void ExportPreview::pageLoaded()
 {
     button(QStringLiteral("Save"))->setEnabled(true);
-    // E-mail goes through the mail path of the e-mail list; without it the
-    // button stays off.
-    button(QStringLiteral("Email"))->setEnabled(false);
+    button(QStringLiteral("Email"))->setEnabled(true);
     button(QStringLiteral("Print"))->setEnabled(printerCount() > 0);
     if (QAction *css = button(QStringLiteral("Css")))
         css->setEnabled(true);
@@ -178,7 +177,11 @@ void ExportPreview::pageSetup()
     m_wbrPrint->pageSetup();
 }
 
-void ExportPreview::email() {}
+void ExportPreview::email()
+{
+    ExportMailWindow window(m_format, this);
+    window.exec();
+}
 
 void ExportPreview::chooseStyle(const QString &style)
 {
