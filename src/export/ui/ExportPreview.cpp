@@ -122,6 +122,9 @@ ExportPreview *ExportPreview::exportAndShow(ExportFormat format, const std::vect
         return nullptr;
     }
     auto *preview = new ExportPreview(format, parent);
+    // The preview stays open beside the main window: it follows its language.
+    if (parent && parent->metaObject()->indexOfSignal("languageChanged()") >= 0)
+        connect(parent, SIGNAL(languageChanged()), preview, SLOT(loadLanguage()));
     preview->show();
     preview->m_wbrPrint->loadFile(preview->path());
     return preview;

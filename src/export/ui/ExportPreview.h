@@ -35,7 +35,6 @@ public:
     // The open preview of a format, or null.
     static ExportPreview *openPreview(ExportFormat format);
 
-    void loadLanguage();
     ExportFormat format() const { return m_format; }
     QString path() const;
     QAction *button(const QString &key) const { return m_buttons.value(key); }
@@ -43,6 +42,7 @@ public:
     QMenu *styleMenu() const { return m_styleMenu; }
 
 public slots:
+    void loadLanguage();
     void save();
     void print();
     void pageSetup();
