@@ -4,8 +4,7 @@
 
 int main(int argc, char **argv)
 {
-    // The export window is measured too: widgets need an application, and
-    // no display is needed for that.
+    // Some benchmarks open windows; they need no screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -1,11 +1,13 @@
 #include "app/ui/WindowHooks.h"
 
+#include "birthdays/ui/CalendarWindow.h"
 #include "birthdays/ui/ReminderOptionsWindow.h"
 #include "editor/ui/PersonCommands.h"
 #include "export/ui/ExportWindow.h"
 #include "export/ui/SendEmailWindow.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "search/ui/SearchWindow.h"
+#include "version/ui/CheckVersion.h"
 
 namespace velmora {
 
@@ -24,11 +26,13 @@ void installWindowHooks(MainWindow &window)
     };
     hooks.advancedSearch = &SearchWindow::run;
     hooks.exportPersons = [&window](QWidget *parent) { ExportWindow::run(parent, window); };
+    hooks.birthdayCalendar = &CalendarWindow::run;
     hooks.sendDatabase = &SendEmailWindow::showSendDatabase;
     hooks.reminderOptions = [](QWidget *parent) {
         ReminderOptionsWindow options(parent);
         options.exec();
     };
+    hooks.checkVersion = &checkVersion;
 }
 
 } // namespace velmora
