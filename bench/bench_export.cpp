@@ -6,10 +6,10 @@
 #include "app/Seams.h"
 #include "export/ExportRows.h"
 #include "export/HtmlExport.h"
-#include "store/Sql.h"
 #include "export/TextExport.h"
 #include "export/ui/ExportWindow.h"
 #include "settings/Settings.h"
+#include "store/Sql.h"
 
 #include <QApplication>
 #include <QDir>
@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
+#include <cstring>
 #include <numeric>
 
 using namespace velmora;
@@ -80,17 +81,22 @@ void resetPeak()
         file.write("5");
 }
 
-// The peak resident memory of the process (VmHWM), in MB.
-double peakMegabytes()
+// A figure of /proc/self/status ("VmHWM:" the peak, "VmRSS:" now), in MB.
+double statusMegabytes(const char *field)
 {
     QFile file(QStringLiteral("/proc/self/status"));
     if (!file.open(QIODevice::ReadOnly))
         return 0;
     for (const QByteArray &line : file.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+        if (line.startsWith(field))
+            return line.mid(qsizetype(strlen(field))).trimmed().split(' ').value(0).toDouble() / 1024.0;
     }
     return 0;
+}
+
+double peakMegabytes()
+{
+    return statusMegabytes("VmHWM:");
 }
 
 double fileMegabytes(const QString &path)
@@ -107,6 +113,7 @@ void BM_ExportText(benchmark::State &state)
         return;
     const std::vector<int> all = everyone();
     resetPeak();
+    state.counters["before_MB"] = statusMegabytes("VmRSS:");
     for (auto _ : state) {
         const FileResult r = exportText(all, ExportOptions());
         if (!r.ok) {
@@ -128,6 +135,7 @@ void BM_ExportXhtml(benchmark::State &state)
         return;
     const std::vector<int> all = everyone();
     resetPeak();
+    state.counters["before_MB"] = statusMegabytes("VmRSS:");
     for (auto _ : state) {
         const FileResult r = exportHtml(all, ExportOptions());
         if (!r.ok) {
@@ -153,6 +161,7 @@ void BM_RestyleHtml(benchmark::State &state)
     }
     bool blue = false;
     resetPeak();
+    state.counters["before_MB"] = statusMegabytes("VmRSS:");
     for (auto _ : state) {
         saveSetting(QStringLiteral("Css"),
                     (blue = !blue) ? QStringLiteral("Ocean") : QStringLiteral("Normal"));
@@ -209,4 +218,3 @@ void BM_ExportAddAll(benchmark::State &state)
 BENCHMARK(BM_ExportAddAll)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
