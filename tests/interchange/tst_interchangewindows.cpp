@@ -2,7 +2,11 @@
 #include "TestEnv.h"
 #include "TestFiles.h"
 
+#include "app/ui/PageView.h"
 #include "birthdays/ui/CalendarWindow.h"
+#include "export/PreviewCommands.h"
+#include "export/ui/ExportPreview.h"
+#include "export/ui/ExportWindow.h"
 #include "interchange/ui/ImportVcardWindow.h"
 #include "mainwindow/ui/ListHost.h"
 #include "mainwindow/ui/MainWindow.h"
@@ -13,10 +17,13 @@
 #include <QDir>
 #include <QLabel>
 #include <QMimeData>
+#include <QRadioButton>
 #include <QUrl>
 #include <QtTest>
 
 using namespace velmora;
+
+Q_DECLARE_METATYPE(velmora::ExportFormat)
 
 namespace {
 
@@ -149,6 +156,53 @@ private slots:
         const QByteArray ical = test::readAll(path);
         QCOMPARE(ical.count("BEGIN:VEVENT"), 1);
         QVERIFY(ical.contains("\r\nSUMMARY:Anne Smith\r\n"));
+    }
+
+    // The export window's vCard formats: the cards in the text preview
+    // (without the details left unticked), saved as .vcf.
+    void exportsVcards_data()
+    {
+        QTest::addColumn<ExportFormat>("format");
+        QTest::addColumn<QString>("version");
+        QTest::newRow("3.0") << ExportFormat::Vcard << QStringLiteral("VERSION:3.0");
+        QTest::newRow("4.0") << ExportFormat::Vcard4 << QStringLiteral("VERSION:4.0");
+    }
+    void exportsVcards()
+    {
+        QFETCH(ExportFormat, format);
+        test::run(Database::instance().connection(),
+                  {test::entry("Phone", 1, 1, "0471 12", "cell"),
+                   "UPDATE Person SET [Note] = 'secret' WHERE Contactnr = 1 "});
+        ExportOptions options;
+        options.note = false;
+        options.phoneDescription = false;
+        ExportPreview *preview = ExportPreview::exportAndShow(format, {1}, options, nullptr);
+        QVERIFY(preview);
+        QCOMPARE(preview->objectName(), QStringLiteral("frmExportTxt"));
+        const QString shown = preview->findChild<PageView *>()->toPlainText();
+        QVERIFY2(shown.contains(QStringLiteral("BEGIN:VCARD")), qPrintable(shown));
+        QTEST(shown.section(u'\n', 1, 1).trimmed(), "version");
+        QVERIFY(shown.contains(QStringLiteral("N:Smith;Anne;;;")));
+        QVERIFY(shown.contains(QStringLiteral("TEL:0471 12")));
+        QVERIFY(!shown.contains(QStringLiteral("secret")));
+
+        const FileDialog dialog = PreviewCommands::saveDialog(format);
+        QCOMPARE(dialog.fileName, QStringLiteral("Velmora20261206.vcf"));
+        const QString target = m_env->file(QStringLiteral("out.vcf"));
+        m_env->prompts.queueText(target);
+        QVERIFY(PreviewCommands::save(format));
+        QCOMPARE(QString::fromUtf8(test::readAll(target)).replace(QLatin1String("\r\n"), QLatin1String("\n")),
+                 shown.endsWith(u'\n') ? shown : shown + u'\n');
+        delete preview;
+    }
+
+    void exportWindowOffersVcard()
+    {
+        ExportWindow window(MainListState{});
+        QVERIFY(window.findChild<QRadioButton *>("optVcard"));
+        QVERIFY(window.findChild<QRadioButton *>("optVcard4"));
+        window.setFormat(ExportFormat::Vcard4);
+        QCOMPARE(window.format(), ExportFormat::Vcard4);
     }
 
     // A file that is no vCard is refused with a message naming it, and the
