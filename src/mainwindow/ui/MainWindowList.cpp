@@ -211,6 +211,20 @@ void MainWindow::hideDetails()
         m_staCount->setText(QStringLiteral("-/") + QString::number(m_model->rowCount()));
 }
 
+int MainWindow::shownPerson() const
+{
+    return m_details->isHidden() ? -1 : selectedContactnr();
+}
+
+std::vector<int> MainWindow::listedPersons() const
+{
+    std::vector<int> numbers;
+    numbers.reserve(m_model->rows().size());
+    for (const PersonRow &row : m_model->rows())
+        numbers.push_back(row.contactnr);
+    return numbers;
+}
+
 void MainWindow::setPersonCommands(bool edit, bool remove)
 {
     button(QStringLiteral("Edit"))->setEnabled(edit);
