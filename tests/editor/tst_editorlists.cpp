@@ -20,6 +20,8 @@ public:
     bool searchMode() const override { return false; }
     void selectPerson(int) override {}
     void hideDetails() override {}
+    int shownPerson() const override { return -1; }
+    std::vector<int> listedPersons() const override { return {}; }
 };
 
 // Selects one row, as a click does.
