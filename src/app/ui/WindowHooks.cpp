@@ -1,10 +1,14 @@
 #include "app/ui/WindowHooks.h"
 
+#include "birthdays/ui/CalendarWindow.h"
 #include "birthdays/ui/ReminderOptionsWindow.h"
 #include "editor/ui/PersonCommands.h"
+#include "export/ui/EmailWindow.h"
+#include "export/ui/ExportWindow.h"
 #include "export/ui/SendEmailWindow.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "search/ui/SearchWindow.h"
+#include "version/ui/CheckVersion.h"
 
 namespace velmora {
 
@@ -22,11 +26,15 @@ void installWindowHooks(MainWindow &window)
         return false;
     };
     hooks.advancedSearch = &SearchWindow::run;
+    hooks.exportPersons = [&window](QWidget *parent) { ExportWindow::run(parent, window); };
+    hooks.birthdayCalendar = &CalendarWindow::run;
     hooks.sendDatabase = &SendEmailWindow::showSendDatabase;
+    hooks.emailList = [&window](QWidget *parent) { EmailWindow::run(parent, mainListState(window)); };
     hooks.reminderOptions = [](QWidget *parent) {
         ReminderOptionsWindow options(parent);
         options.exec();
     };
+    hooks.checkVersion = &checkVersion;
 }
 
 } // namespace velmora
