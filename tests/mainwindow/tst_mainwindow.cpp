@@ -443,28 +443,35 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("result");
+        QTest::addColumn<bool>("again"); // after a wrong password
         // clang-format off
-        QTest::newRow("OK keeps blanks") << " a;b " << "cmdOk" << " a;b ";
-        QTest::newRow("Cancel gives nothing") << "pw" << "cmdCancel" << "";
+        QTest::newRow("OK keeps blanks") << " a;b " << "cmdOk" << " a;b " << false;
+        QTest::newRow("Cancel gives nothing") << "pw" << "cmdCancel" << "" << false;
+        QTest::newRow("again after a wrong password") << "pw" << "cmdOk" << "pw" << true;
         // clang-format on
     }
     void passwordAnswers()
     {
         QFETCH(QString, typed);
         QFETCH(QString, button);
+        QFETCH(bool, again);
         bool okAtFirst = true, masked = false;
+        QString wrongShown;
         QTimer::singleShot(0, this, [&] {
             QWidget *dialog = QApplication::activeModalWidget();
             QVERIFY(dialog);
+            auto *wrong = dialog->findChild<QLabel *>(QStringLiteral("lblWrongPassword"));
+            wrongShown = wrong->isVisible() ? wrong->text() : QString();
             auto *box = dialog->findChild<QLineEdit *>(QStringLiteral("txtPassword"));
             okAtFirst = dialog->findChild<QPushButton *>(QStringLiteral("cmdOk"))->isEnabled();
             masked = box->echoMode() == QLineEdit::Password;
             QTest::keyClicks(box, typed);
             QTest::mouseClick(dialog->findChild<QPushButton *>(button), Qt::LeftButton);
         });
-        QTEST(PasswordDialog::askPassword(QStringLiteral("/books/a.mdb")), "result");
+        QTEST(PasswordDialog::askPassword(QStringLiteral("/books/a.mdb"), again), "result");
         QVERIFY(!okAtFirst);
         QVERIFY(masked);
+        QCOMPARE(wrongShown, again ? QStringLiteral("Wrong password") : QString());
     }
 
     void defaultDatabaseDialog()
