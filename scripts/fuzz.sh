@@ -35,7 +35,7 @@ for t in "${targets[@]}"; do
   [ -d fuzz/regressions/"$t" ] && seeds+=(fuzz/regressions/"$t")
   before=$(ls "$findings" | wc -l)
   status=0
-  "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2560 -print_final_stats=1 \
+  "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout=60 -rss_limit_mb=2560 -print_final_stats=1 \
     -artifact_prefix="$findings/" "$corpus" "${seeds[@]}" >"$log" 2>&1 || status=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   if [ "$status" -ne 0 ] || [ "$(ls "$findings" | wc -l)" -ne "$before" ]; then

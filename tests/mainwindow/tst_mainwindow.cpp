@@ -5,6 +5,7 @@
 #include "mainwindow/PersonListModel.h"
 #include "mainwindow/SearchState.h"
 #include "mainwindow/WindowLayout.h"
+#include "mainwindow/ui/AboutPanel.h"
 #include "mainwindow/ui/DetailsPane.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "settings/Settings.h"
@@ -472,6 +473,47 @@ private slots:
         QVERIFY(!okAtFirst);
         QVERIFY(masked);
         QCOMPARE(wrongShown, again ? QStringLiteral("Wrong password") : QString());
+    }
+
+    // "License:" and its text stand on one line, whatever the panel's size
+    // and font (the first rows of ink of both labels are level).
+    void aboutLicenseOnOneBaseline_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("pointSize"); // 0: the default font
+        for (const int width : {520, 800, 1200}) {
+            for (const int pointSize : {0, 10, 14})
+                QTest::addRow("%d wide, %d points", width, pointSize) << width << pointSize;
+        }
+    }
+    void aboutLicenseOnOneBaseline()
+    {
+        QFETCH(int, width);
+        QFETCH(int, pointSize);
+        AboutPanel panel;
+        if (pointSize > 0) {
+            QFont font = panel.font();
+            font.setPointSize(pointSize);
+            panel.setFont(font);
+        }
+        panel.resize(width, 420);
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        const QImage image = panel.grab().toImage();
+        const auto firstInkRow = [&](const char *name) {
+            const QRect r = panel.findChild<QLabel *>(QLatin1String(name))->geometry();
+            for (int y = r.top(); y <= r.bottom(); ++y) {
+                for (int x = r.left(); x <= r.right(); ++x) {
+                    if (qGray(image.pixel(x, y)) < 128)
+                        return y;
+                }
+            }
+            return -1;
+        };
+        const int label = firstInkRow("lblLicense");
+        const int value = firstInkRow("lblLicense2");
+        QVERIFY(label >= 0 && value >= 0);
+        QVERIFY2(qAbs(label - value) <= 1, qPrintable(QStringLiteral("%1 against %2").arg(label).arg(value)));
     }
 
     void defaultDatabaseDialog()
