@@ -5,8 +5,10 @@ namespace velmora::fuzz {
 const std::vector<Target> &targets()
 {
     static const std::vector<Target> all = {
-        {"sql", sqlEntry}, {"search", searchEntry},     {"dates", datesEntry}, {"notelinks", noteLinksEntry},
-        {"ini", iniEntry}, {"bookfile", bookFileEntry},
+        {"sql", sqlEntry},         {"search", searchEntry},
+        {"dates", datesEntry},     {"notelinks", noteLinksEntry},
+        {"ini", iniEntry},         {"bookfile", bookFileEntry},
+        {"version", versionEntry},
     };
     return all;
 }

@@ -33,5 +33,7 @@ QString noteLinksEntry(QByteArrayView data);
 QString iniEntry(QByteArrayView data);
 // Opening a damaged book file.
 QString bookFileEntry(QByteArrayView data);
+// The version server's answer.
+QString versionEntry(QByteArrayView data);
 
 } // namespace velmora::fuzz
