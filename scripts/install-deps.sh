@@ -10,6 +10,9 @@ packages=(
   libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth
+  # xdg-email opens the mail composer when no sendmail is installed; the
+  # mail tests read messages back with Python's own mail parser.
+  xdg-utils python3
 )
 
 missing=()

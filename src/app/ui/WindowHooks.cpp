@@ -3,6 +3,7 @@
 #include "birthdays/ui/CalendarWindow.h"
 #include "birthdays/ui/ReminderOptionsWindow.h"
 #include "editor/ui/PersonCommands.h"
+#include "export/ui/EmailWindow.h"
 #include "export/ui/SendEmailWindow.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "search/ui/SearchWindow.h"
@@ -26,6 +27,7 @@ void installWindowHooks(MainWindow &window)
     hooks.advancedSearch = &SearchWindow::run;
     hooks.birthdayCalendar = &CalendarWindow::run;
     hooks.sendDatabase = &SendEmailWindow::showSendDatabase;
+    hooks.emailList = [&window](QWidget *parent) { EmailWindow::run(parent, mainListState(window)); };
     hooks.reminderOptions = [](QWidget *parent) {
         ReminderOptionsWindow options(parent);
         options.exec();
