@@ -21,13 +21,22 @@ QString versionEntry(QByteArrayView data)
         if (read.version != read.body.trimmed())
             return QStringLiteral("version \"%1\" from body \"%2\"").arg(read.version, read.body);
     }
-    // The answer as it arrives, piece by piece: complete only once it can be
-    // read, and read the same way once complete.
+    // The answer as it arrives, piece by piece: once complete, more bytes
+    // change nothing the check acts on.
     const qsizetype step = qMax<qsizetype>(1, answer.size() / 8);
     for (qsizetype n = 0; n <= answer.size(); n += step) {
         const QByteArray part = answer.left(n);
-        if (isAnswerComplete(part) && !readVersionAnswer(part).readable)
-            return QStringLiteral("complete after %1 bytes, yet unreadable").arg(n);
+        if (!isAnswerComplete(part))
+            continue;
+        const VersionAnswer early = readVersionAnswer(part);
+        if (early.readable != read.readable || early.status != read.status ||
+            (early.status == 200 && early.version != read.version))
+            return QStringLiteral("complete after %1 bytes as status %2 \"%3\", whole %4 \"%5\"")
+                .arg(n)
+                .arg(early.status)
+                .arg(early.version)
+                .arg(read.status)
+                .arg(read.version);
     }
     // Comparing versions: never later than itself, never both ways.
     const QString a = read.version.isEmpty() ? QString::fromLatin1(answer.left(12)) : read.version;

@@ -119,6 +119,10 @@ private slots:
             "error 1: near \"COLLATE\": syntax error");
         row("sort terms without comma", list + QStringLiteral("ORDER BY Lastname Firstname "),
             "error 1: near \"Firstname\": syntax error");
+        // Nothing after a NUL character would reach SQLite: refused whole.
+        row("NUL character",
+            list + QStringLiteral("ORDER BY Lastname") + QChar(0) + QStringLiteral(", Firstname "),
+            "error 1: The statement holds a NUL character.");
         row("trailing comma", list + QStringLiteral("ORDER BY Lastname, "),
             "error 1: near \" \": syntax error");
         // Order unbracketed, and fields of two tables with the same name.
