@@ -122,6 +122,12 @@ Outcome runOnSqlite(Connection &c, const QString &statement)
     sqlite3 *db = c.handle();
     for (const bool byCollation : {false, true}) {
         const QByteArray bytes = c.translate(statement, byCollation).toUtf8();
+        // SQLite would stop reading at a NUL character: the whole statement
+        // never runs.
+        if (bytes.contains('\0')) {
+            out.error = QStringLiteral("NUL character");
+            return out;
+        }
         sqlite3_stmt *st = nullptr;
         const char *tail = nullptr;
         if (sqlite3_prepare_v2(db, bytes.constData(), int(bytes.size()), &st, &tail) != SQLITE_OK || !st) {
