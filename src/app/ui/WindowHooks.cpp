@@ -4,7 +4,9 @@
 #include "birthdays/ui/ReminderOptionsWindow.h"
 #include "editor/ui/PersonCommands.h"
 #include "export/ui/EmailWindow.h"
+#include "export/ui/ExportWindow.h"
 #include "export/ui/SendEmailWindow.h"
+#include "interchange/ui/ImportVcardWindow.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "search/ui/SearchWindow.h"
 #include "version/ui/CheckVersion.h"
@@ -25,8 +27,10 @@ void installWindowHooks(MainWindow &window)
         return false;
     };
     hooks.advancedSearch = &SearchWindow::run;
+    hooks.exportPersons = [&window](QWidget *parent) { ExportWindow::run(parent, window); };
     hooks.birthdayCalendar = &CalendarWindow::run;
     hooks.sendDatabase = &SendEmailWindow::showSendDatabase;
+    hooks.importVcard = &ImportVcardWindow::run;
     hooks.emailList = [&window](QWidget *parent) { EmailWindow::run(parent, mainListState(window)); };
     hooks.reminderOptions = [](QWidget *parent) {
         ReminderOptionsWindow options(parent);
