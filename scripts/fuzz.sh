@@ -17,8 +17,10 @@ jobs=$(nproc 2>/dev/null || echo 2)
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
+# Warnings are made errors by the g++ build of scripts/test.sh; clang warns of
+# a few more things, which must not stop the fuzzing.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-      -DVELMORA_FUZZ=ON -DVELMORA_WERROR=ON -DVELMORA_BUILD_TESTS=OFF -DVELMORA_BUILD_BENCH=OFF \
+      -DVELMORA_FUZZ=ON -DVELMORA_WERROR=OFF -DVELMORA_BUILD_TESTS=OFF -DVELMORA_BUILD_BENCH=OFF \
       "${launcher[@]}" >/dev/null
 cmake --build "$build" -j "$jobs" --target fuzz_targets
 
