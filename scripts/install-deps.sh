@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev libqt6svg6 qt6-image-formats-plugins
   libsqlcipher-dev sqlcipher sqlite3
   libbenchmark-dev
+  clang libclang-rt-14-dev
   xvfb xauth
   # xdg-email opens the mail composer when no sendmail is installed; the
   # mail tests read messages back with Python's own mail parser.

@@ -58,9 +58,9 @@ QString RecordingPrompts::chooseFolder(const QString &title, const QString &)
     return nextText();
 }
 
-QString RecordingPrompts::askPassword(const QString &path)
+QString RecordingPrompts::askPassword(const QString &path, bool afterWrongPassword)
 {
-    m_shown.push_back({Shown::Password, path, {}});
+    m_shown.push_back({Shown::Password, path, {}, Icon::None, Buttons::Ok, afterWrongPassword});
     return nextText();
 }
 

@@ -33,8 +33,9 @@ public:
     virtual QString openFile(const FileDialog &dialog) = 0;
     virtual QString saveFile(const FileDialog &dialog) = 0;
     virtual QString chooseFolder(const QString &title, const QString &startFolder) = 0;
-    // The password window for a database file. Empty result: cancelled.
-    virtual QString askPassword(const QString &path) = 0;
+    // The password window for a database file; afterWrongPassword tells the
+    // user that the password typed before was wrong. Empty result: cancelled.
+    virtual QString askPassword(const QString &path, bool afterWrongPassword) = 0;
 };
 
 // Answers from a queue and records everything shown. When the queue holds no
@@ -47,6 +48,7 @@ public:
         QString title; // message title or dialog filter
         Icon icon = Icon::None;
         Buttons buttons = Buttons::Ok;
+        bool afterWrongPassword = false; // password window
     };
     using Reply = std::variant<Answer, QString>;
 
@@ -67,7 +69,7 @@ public:
     QString openFile(const FileDialog &dialog) override;
     QString saveFile(const FileDialog &dialog) override;
     QString chooseFolder(const QString &title, const QString &startFolder) override;
-    QString askPassword(const QString &path) override;
+    QString askPassword(const QString &path, bool afterWrongPassword) override;
 
 private:
     QString nextText();

@@ -42,6 +42,13 @@ StartMode startModeOf(const QString &line)
     return StartMode::DatabasePath;
 }
 
+QString withFullBookPath(const QString &line, const QString &workingFolder)
+{
+    if (startModeOf(line) != StartMode::DatabasePath)
+        return line;
+    return QDir::cleanPath(QDir(workingFolder).absoluteFilePath(line));
+}
+
 QString personKeyOf(const QString &line)
 {
     return line.mid(1);

@@ -22,6 +22,11 @@ QString commandLine();
 void setCommandLine(const QString &line);
 
 StartMode startModeOf(const QString &line);
+// The command line with a book path made full and clean against the working
+// folder, as the settings hold paths ("book.mdb" run in /home/ann is
+// "/home/ann/book.mdb"). Other command lines come back as they are. Done once
+// at start, before the path is checked, opened or stored.
+QString withFullBookPath(const QString &line, const QString &workingFolder);
 // The person key of a "/Person" command line: the text without its "/".
 QString personKeyOf(const QString &line);
 

@@ -12,6 +12,7 @@
 #include "settings/ui/SystemPrinters.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QGuiApplication>
 #include <QSessionManager>
 
@@ -31,8 +32,10 @@ int main(int argc, char *argv[])
     velmora::installDefaultSeams();
     velmora::installSystemPrinterCounter();
 
-    // The arguments after the program name as one trimmed text.
-    velmora::setCommandLine(velmora::joinArguments(QCoreApplication::arguments()));
+    // The arguments after the program name as one trimmed text; a book path
+    // in it full, whatever folder the program was started in.
+    velmora::setCommandLine(velmora::withFullBookPath(velmora::joinArguments(QCoreApplication::arguments()),
+                                                      QDir::currentPath()));
 
     velmora::holdRunningMarker();
     velmora::initSettings();

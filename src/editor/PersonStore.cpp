@@ -119,10 +119,13 @@ QString PersonStore::loadEmailsStatement(int nr)
 
 QString PersonStore::descriptionFromItemText(const QString &text, const QString &value)
 {
-    const qsizetype length = text.size() - value.size() - 3;
+    // After the value come a blank and "("; an empty value leaves no blank
+    // in front of the "(" once the text is trimmed.
+    const qsizetype start = value.isEmpty() && text.startsWith(QLatin1Char('(')) ? 1 : value.size() + 2;
+    const qsizetype length = text.size() - start - 1;
     if (text.size() <= value.size() || length <= 0)
         return {};
-    return text.mid(value.size() + 2, length);
+    return text.mid(start, length);
 }
 
 QString PersonStore::itemText(const QString &value, const QString &description)

@@ -116,7 +116,7 @@ bool addPasswordCommand()
     Database &db = Database::instance();
     if (!db.isOpen())
         return false;
-    const QString password = prompts().askPassword(db.path());
+    const QString password = prompts().askPassword(db.path(), false);
     if (password.isEmpty())
         return false;
     return db.addPassword(db.path(), password);

@@ -350,13 +350,15 @@ bool Database::isValidDatabase(const QString &path)
         setPassword(QString());
 
     Connection check;
+    bool typedWrong = false;
     for (;;) {
         const DbError e = check.open(path, m_password);
         if (!e)
             break;
         if (e.number == kWrongPasswordError) {
-            const QString typed = prompts().askPassword(path);
+            const QString typed = prompts().askPassword(path, typedWrong);
             setPassword(typed);
+            typedWrong = true;
             if (!typed.isEmpty())
                 continue;
         } else if (isNoBook(e)) {

@@ -177,6 +177,10 @@ DbError prepareRaw(sqlite3 *db, const QString &sql, Statement &statement)
     sqlite3_finalize(statement.st);
     statement.st = nullptr;
     const QByteArray bytes = sql.toUtf8();
+    // SQLite reads a statement only up to a NUL character: it would run what
+    // stands before it.
+    if (bytes.contains('\0'))
+        return DbError{SQLITE_ERROR, QStringLiteral("The statement holds a NUL character.")};
     const char *tail = nullptr;
     const int rc = sqlite3_prepare_v2(db, bytes.constData(), int(bytes.size()), &statement.st, &tail);
     if (rc != SQLITE_OK)

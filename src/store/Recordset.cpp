@@ -196,7 +196,10 @@ DbError openRecordset(Connection &connection, const QString &statement, Recordse
         return connection.mayHoldText(table, column);
     });
     SqlTranslator::EngineSort sort;
-    if (!translator.translateForEngineSort(statement, sort) || prepareRaw(db, sort.statement, prepared)) {
+    // Only a statement SQLite takes as written is sorted by the engine: the
+    // rewrite must never turn a faulty statement into one that runs.
+    if (!translator.translateForEngineSort(statement, sort) ||
+        prepareDialect(connection, statement, prepared) || prepareRaw(db, sort.statement, prepared)) {
         sort = SqlTranslator::EngineSort();
         if (DbError e = prepareDialect(connection, statement, prepared))
             return e;

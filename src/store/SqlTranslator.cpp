@@ -318,6 +318,9 @@ struct OrderClause {
     int end = 0; // index after the clause
     bool compound = false;
     bool limited = false; // LIMIT or OFFSET follows
+    // Every term reads "expression [COLLATE name] [ASC|DESC]". Otherwise the
+    // clause is left as written, and SQLite reports what is wrong with it.
+    bool understood = true;
     std::vector<OrderTerm> terms;
 };
 
@@ -359,22 +362,35 @@ OrderClause readOrderClause(const std::vector<Token> &toks, const std::vector<in
     for (const auto &[from, to] : ranges) {
         OrderTerm term;
         std::vector<int> expr;
+        // What follows the expression: 0 nothing yet, 1 COLLATE, 2 its
+        // name, 3 ASC or DESC.
+        int tail = 0;
         for (int k = from; k < to; ++k) {
             if (!isSignificant(toks[size_t(k)]))
                 continue;
             const bool outer = depthOf[size_t(k)] == level;
-            if (outer && isWord(toks, k, "COLLATE"))
+            if (outer && isWord(toks, k, "COLLATE")) {
+                clause.understood = clause.understood && tail == 0 && !expr.empty();
                 term.collated = true;
-            if (term.collated)
-                continue;
-            if (outer && (isWord(toks, k, "ASC") || isWord(toks, k, "DESC"))) {
+                tail = 1;
+            } else if (outer && (isWord(toks, k, "ASC") || isWord(toks, k, "DESC"))) {
+                clause.understood = clause.understood && (tail == 0 || tail == 2) && !expr.empty();
                 term.descending = isWord(toks, k, "DESC");
-                continue;
+                tail = 3;
+            } else if (outer && isWord(toks, k, "NULLS")) {
+                clause.understood = false;
+            } else if (tail == 1 && (isName(toks[size_t(k)]) || toks[size_t(k)].kind == Kind::String)) {
+                tail = 2;
+            } else if (tail == 0) {
+                expr.push_back(k);
+            } else {
+                clause.understood = false;
             }
-            expr.push_back(k);
         }
-        if (expr.empty())
+        if (tail == 1 || expr.empty()) {
+            clause.understood = false;
             continue;
+        }
         term.first = expr.front();
         term.last = expr.back();
         const Token &head = toks[size_t(term.first)];
@@ -464,6 +480,8 @@ QString SqlTranslator::translate(const QString &statement) const
         if (!isWord(toks, i, "ORDER") || !isWord(toks, nextSignificant(toks, i), "BY"))
             continue;
         const OrderClause clause = readOrderClause(toks, depthOf, i, m_isText);
+        if (!clause.understood)
+            continue;
         const bool useKey = m_sortMode == SortMode::SortKey && !clause.compound;
         for (const OrderTerm &term : clause.terms) {
             if (term.collated || !term.byLocale)
@@ -520,7 +538,7 @@ bool SqlTranslator::translateForEngineSort(const QString &statement, EngineSort 
     if (from < 0 || order < from)
         return false;
     const OrderClause clause = readOrderClause(toks, depthOf, order, m_isText);
-    if (clause.limited || clause.terms.empty())
+    if (!clause.understood || clause.limited || clause.terms.empty())
         return false;
     for (int k = clause.end; k < int(toks.size()); ++k) {
         if (isSignificant(toks[size_t(k)]) && !isPunct(toks, k, ";"))

@@ -32,9 +32,12 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("line");
         QTest::addColumn<int>("mode");
-        const auto row = [](const char *name, QStringList arguments, const char *line, StartMode mode) {
+        QTest::addColumn<QString>("full"); // started in /home/ann
+        const auto row = [](const char *name, QStringList arguments, const char *line, StartMode mode,
+                            const char *full = nullptr) {
             arguments.prepend(QStringLiteral("/usr/bin/velmora"));
-            QTest::newRow(name) << arguments << QString::fromUtf8(line) << int(mode);
+            QTest::newRow(name) << arguments << QString::fromUtf8(line) << int(mode)
+                                << QString::fromUtf8(full ? full : line);
         };
         row("blank argument", {"  "}, "", StartMode::Default);
         row("reminder", {"/Reminder"}, "/Reminder", StartMode::Reminder);
@@ -42,8 +45,18 @@ private slots:
         row("reminder and more", {"/Reminder", "x"}, "/Reminder x", StartMode::DatabasePath);
         row("person one argument", {"/Person  12"}, "/Person  12", StartMode::Person);
         row("person split by the shell", {"/Person", "12"}, "/Person 12", StartMode::Person);
-        row("quoted path keeps quotes", {"\"/tmp/a b.mdb\""}, "\"/tmp/a b.mdb\"", StartMode::DatabasePath);
+        row("quoted path keeps quotes", {"\"/tmp/a b.mdb\""}, "\"/tmp/a b.mdb\"", StartMode::DatabasePath,
+            "/home/ann/\"/tmp/a b.mdb\"");
         row("path with blank split", {"/tmp/a", "b.mdb"}, "/tmp/a b.mdb", StartMode::DatabasePath);
+        // A book path is stored full and clean, so the next start from
+        // another folder finds it, and the recent list holds it once.
+        row("relative path", {"book.mdb"}, "book.mdb", StartMode::DatabasePath, "/home/ann/book.mdb");
+        row("relative folder", {"Documents/book.mdb"}, "Documents/book.mdb", StartMode::DatabasePath,
+            "/home/ann/Documents/book.mdb");
+        row("dots and doubled slashes", {"../bob//./book.mdb"}, "../bob//./book.mdb", StartMode::DatabasePath,
+            "/home/bob/book.mdb");
+        row("quoted relative path", {"\"a.mdb\""}, "\"a.mdb\"", StartMode::DatabasePath,
+            "/home/ann/\"a.mdb\"");
     }
     void commandLines()
     {
@@ -51,6 +64,7 @@ private slots:
         QFETCH(QString, line);
         QCOMPARE(joinArguments(arguments), line);
         QTEST(int(startModeOf(line)), "mode");
+        QTEST(withFullBookPath(line, QStringLiteral("/home/ann")), "full");
         setCommandLine(QLatin1Char(' ') + line + QLatin1Char(' '));
         QCOMPARE(commandLine(), line);
         setCommandLine(QString());

@@ -66,11 +66,22 @@ private slots:
         QTest::newRow("parentheses inside") << S{"123 (work (old))", "123", "work (old)"};
         QTest::newRow("no closing parenthesis: cut by length") << S{"123 (a (b", "123", "a ("};
         QTest::newRow("one character longer") << S{"12x", "12", ""};
+        QTest::newRow("empty value") << S{"(home)", "", "home"};
+        QTest::newRow("empty value, no description") << S{"", "", ""};
     }
     void descriptionFromItemText()
     {
         QFETCH(QStringList, row);
         QCOMPARE(velmora::descriptionFromItemText(row[0], row[1]), row[2]);
+    }
+
+    // An e-mail address of blanks (the e-mail dialog takes it) keeps the
+    // description typed beside it.
+    void blankAddressKeepsDescription()
+    {
+        const ListEntry entry = EditorRules::makeEntry(QStringLiteral("   "), QStringLiteral("home"));
+        QVERIFY2(PersonStore::insertEmailStatement(1, 1, entry).endsWith(QLatin1String("'', 'home') ")),
+                 qPrintable(PersonStore::insertEmailStatement(1, 1, entry)));
     }
 
     void listControls_data()

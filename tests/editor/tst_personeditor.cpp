@@ -244,6 +244,38 @@ private slots:
                                 "Email|2|1|anne@hotmail.com|private\n"));
     }
 
+    // An opened person's lists show their first row selected, and the
+    // buttons of that row work at once; a list without rows has none.
+    void editorListsStartSelected()
+    {
+        rawSql("INSERT INTO Person(Contactnr, Firstname) VALUES(1, 'Anne')");
+        rawSql("INSERT INTO Phone VALUES(1, 1, '0471', 'home')");
+        rawSql("INSERT INTO Phone VALUES(1, 2, '02', '')");
+        rawSql("INSERT INTO Email VALUES(1, 1, 'anne@example.org', '')");
+        PersonEditor editor(PersonEditor::Mode::Edit, 1, &m_host);
+        editor.show();
+        const auto enabled = [&](const char *prefix) {
+            QString out;
+            for (const char *button : {"Add", "Edit", "Remove", "Up", "Down"})
+                out += child<QToolButton>(&editor, qPrintable(QStringLiteral("cmd%1%2").arg(
+                                                       QLatin1String(prefix), QLatin1String(button))))
+                               ->isEnabled()
+                           ? QLatin1Char('1')
+                           : QLatin1Char('0');
+            return out;
+        };
+        QCOMPARE(child<QListWidget>(&editor, "lvwPhone")->selectedItems().size(), 1);
+        QCOMPARE(enabled("Phone"), QStringLiteral("11101"));
+        QCOMPARE(enabled("Email"), QStringLiteral("11100"));
+        child<QToolButton>(&editor, "cmdPhoneDown")->click();
+        QCOMPARE(child<QListWidget>(&editor, "lvwPhone")->item(1)->text(), QStringLiteral("0471 (home)"));
+
+        rawSql("DELETE FROM Email");
+        PersonEditor noMail(PersonEditor::Mode::Edit, 1, &m_host);
+        QVERIFY(child<QListWidget>(&noMail, "lvwEmail")->selectedItems().isEmpty());
+        QVERIFY(!child<QToolButton>(&noMail, "cmdEmailEdit")->isEnabled());
+    }
+
     // The entry dialog on its own: OK (and Enter) only with a value, the
     // entry appended at the end whichever row was selected, and selected.
     void entryDialogAdds_data()

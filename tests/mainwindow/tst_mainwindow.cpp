@@ -6,6 +6,7 @@
 #include "mainwindow/PersonListModel.h"
 #include "mainwindow/SearchState.h"
 #include "mainwindow/WindowLayout.h"
+#include "mainwindow/ui/AboutPanel.h"
 #include "mainwindow/ui/DetailsPane.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "settings/Settings.h"
@@ -444,28 +445,76 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("result");
+        QTest::addColumn<bool>("again"); // after a wrong password
         // clang-format off
-        QTest::newRow("OK keeps blanks") << " a;b " << "cmdOk" << " a;b ";
-        QTest::newRow("Cancel gives nothing") << "pw" << "cmdCancel" << "";
+        QTest::newRow("OK keeps blanks") << " a;b " << "cmdOk" << " a;b " << false;
+        QTest::newRow("Cancel gives nothing") << "pw" << "cmdCancel" << "" << false;
+        QTest::newRow("again after a wrong password") << "pw" << "cmdOk" << "pw" << true;
         // clang-format on
     }
     void passwordAnswers()
     {
         QFETCH(QString, typed);
         QFETCH(QString, button);
+        QFETCH(bool, again);
         bool okAtFirst = true, masked = false;
+        QString wrongShown;
         QTimer::singleShot(0, this, [&] {
             QWidget *dialog = QApplication::activeModalWidget();
             QVERIFY(dialog);
+            auto *wrong = dialog->findChild<QLabel *>(QStringLiteral("lblWrongPassword"));
+            wrongShown = wrong->isVisible() ? wrong->text() : QString();
             auto *box = dialog->findChild<QLineEdit *>(QStringLiteral("txtPassword"));
             okAtFirst = dialog->findChild<QPushButton *>(QStringLiteral("cmdOk"))->isEnabled();
             masked = box->echoMode() == QLineEdit::Password;
             QTest::keyClicks(box, typed);
             QTest::mouseClick(dialog->findChild<QPushButton *>(button), Qt::LeftButton);
         });
-        QTEST(PasswordDialog::askPassword(QStringLiteral("/books/a.mdb")), "result");
+        QTEST(PasswordDialog::askPassword(QStringLiteral("/books/a.mdb"), again), "result");
         QVERIFY(!okAtFirst);
         QVERIFY(masked);
+        QCOMPARE(wrongShown, again ? QStringLiteral("Wrong password") : QString());
+    }
+
+    // "License:" and its text stand on one line, whatever the panel's size
+    // and font (the first rows of ink of both labels are level).
+    void aboutLicenseOnOneBaseline_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("pointSize"); // 0: the default font
+        for (const int width : {520, 800, 1200}) {
+            for (const int pointSize : {0, 10, 14})
+                QTest::addRow("%d wide, %d points", width, pointSize) << width << pointSize;
+        }
+    }
+    void aboutLicenseOnOneBaseline()
+    {
+        QFETCH(int, width);
+        QFETCH(int, pointSize);
+        AboutPanel panel;
+        if (pointSize > 0) {
+            QFont font = panel.font();
+            font.setPointSize(pointSize);
+            panel.setFont(font);
+        }
+        panel.resize(width, 420);
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        const QImage image = panel.grab().toImage();
+        const auto firstInkRow = [&](const char *name) {
+            const QRect r = panel.findChild<QLabel *>(QLatin1String(name))->geometry();
+            for (int y = r.top(); y <= r.bottom(); ++y) {
+                for (int x = r.left(); x <= r.right(); ++x) {
+                    if (qGray(image.pixel(x, y)) < 128)
+                        return y;
+                }
+            }
+            return -1;
+        };
+        const int label = firstInkRow("lblLicense");
+        const int value = firstInkRow("lblLicense2");
+        QVERIFY(label >= 0 && value >= 0);
+        QVERIFY2(qAbs(label - value) <= 1, qPrintable(QStringLiteral("%1 against %2").arg(label).arg(value)));
     }
 
     void defaultDatabaseDialog()

@@ -353,6 +353,11 @@ private slots:
         QCOMPARE(db.isValidDatabase(path), valid);
         QCOMPARE(passwordPrompts(env->prompts), int(typed.size()) + 1);
         QCOMPARE(env->prompts.shown().front().text, path);
+        // The window says the password was wrong each time it comes again.
+        QString wrongShown;
+        for (const RecordingPrompts::Shown &shown : env->prompts.shown())
+            wrongShown += shown.afterWrongPassword ? QLatin1Char('1') : QLatin1Char('0');
+        QCOMPARE(wrongShown, QStringLiteral("0") + QString(typed.size(), QLatin1Char('1')));
         if (!valid) {
             QCOMPARE(env->prompts.messageCount(), 0); // cancelling says nothing more
             QVERIFY(!db.isOpen());

@@ -110,6 +110,21 @@ private slots:
         row("phones, last name first", phones("Lastname, Firstname"),
             "3 +32 471 99 88 77 |1 0471 123 456 mobile|1 02 555 12 12 work|4 0471 12 34 56 home (old)",
             phone);
+        // A sort clause the rewrite does not understand fails as SQLite
+        // reports it, never runs with terms dropped.
+        row("empty sort term", list + QStringLiteral("ORDER BY Lastname, , Firstname "),
+            "error 1: near \",\": syntax error");
+        row("COLLATE before its term",
+            list + QStringLiteral("ORDER BY Lastname DESC, COLLATE 'x' Firstname "),
+            "error 1: near \"COLLATE\": syntax error");
+        row("sort terms without comma", list + QStringLiteral("ORDER BY Lastname Firstname "),
+            "error 1: near \"Firstname\": syntax error");
+        // Nothing after a NUL character would reach SQLite: refused whole.
+        row("NUL character",
+            list + QStringLiteral("ORDER BY Lastname") + QChar(0) + QStringLiteral(", Firstname "),
+            "error 1: The statement holds a NUL character.");
+        row("trailing comma", list + QStringLiteral("ORDER BY Lastname, "),
+            "error 1: near \" \": syntax error");
         // Order unbracketed, and fields of two tables with the same name.
         row("first e-mail of each",
             QStringLiteral("SELECT Person.Contactnr, Firstname, Lastname, Email.Contactnr, "

@@ -99,9 +99,9 @@ QString WidgetPrompts::chooseFolder(const QString &title, const QString &startFo
     return QFileDialog::getExistingDirectory(QApplication::activeWindow(), title, startFolder);
 }
 
-QString WidgetPrompts::askPassword(const QString &path)
+QString WidgetPrompts::askPassword(const QString &path, bool afterWrongPassword)
 {
-    return PasswordDialog::askPassword(path, QApplication::activeWindow());
+    return PasswordDialog::askPassword(path, afterWrongPassword, QApplication::activeWindow());
 }
 
 } // namespace velmora

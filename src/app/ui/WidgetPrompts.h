@@ -13,7 +13,7 @@ public:
     QString openFile(const FileDialog &dialog) override;
     QString saveFile(const FileDialog &dialog) override;
     QString chooseFolder(const QString &title, const QString &startFolder) override;
-    QString askPassword(const QString &path) override;
+    QString askPassword(const QString &path, bool afterWrongPassword) override;
 };
 
 // Turns "Text (*.a)|*.a|Other|*.b" into a QFileDialog filter list.

@@ -406,12 +406,14 @@ void PersonEditor::loadPerson(int contactnr)
             item->setToolTip(entry.text);
             item->setData(EntryDialog::ValueRole, entry.value);
         }
-        // A list with entries always has one selected; the buttons wait
-        // for the first event of the list.
+        // A list with entries always has one selected, and its buttons
+        // work on it at once.
         if (l->list->count() > 0)
             l->list->setCurrentRow(0);
     }
     m_loading = false;
+    setControls(m_phone);
+    setControls(m_email);
 }
 
 // ---- the lists ----

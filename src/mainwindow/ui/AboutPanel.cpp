@@ -43,6 +43,9 @@ AboutPanel::AboutPanel(QWidget *parent) : QFrame(parent)
     m_lblLicense2 = new QLabel(licenseText(), this);
     m_lblLicense2->setObjectName(QStringLiteral("lblLicense2"));
     m_lblLicense2->setWordWrap(true);
+    // A wrapped label may be given more height than its text takes; its text
+    // then stays at the top, on the baseline of "License:".
+    m_lblLicense2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_lblLicense2->setMinimumWidth(m_lblLicense2->fontMetrics().horizontalAdvance(licenseText()) + 8);
 
     auto *facts = new QGridLayout;

@@ -11,7 +11,8 @@
 
 namespace velmora {
 
-PasswordDialog::PasswordDialog(const QString &path, QWidget *parent) : QDialog(parent)
+PasswordDialog::PasswordDialog(const QString &path, bool afterWrongPassword, QWidget *parent)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmPassword"));
     setModal(true);
@@ -28,6 +29,9 @@ PasswordDialog::PasswordDialog(const QString &path, QWidget *parent) : QDialog(p
     m_txtPassword = new QLineEdit(this);
     m_txtPassword->setObjectName(QStringLiteral("txtPassword"));
     m_txtPassword->setEchoMode(QLineEdit::Password);
+    m_lblWrong = new QLabel(this);
+    m_lblWrong->setObjectName(QStringLiteral("lblWrongPassword"));
+    m_lblWrong->setVisible(afterWrongPassword);
     m_lblFile->setBuddy(m_txtFile);
     m_lblPassword->setBuddy(m_txtPassword);
 
@@ -42,6 +46,7 @@ PasswordDialog::PasswordDialog(const QString &path, QWidget *parent) : QDialog(p
     auto *form = new QFormLayout;
     form->addRow(m_lblFile, m_txtFile);
     form->addRow(m_lblPassword, m_txtPassword);
+    form->addRow(QString(), m_lblWrong);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);
@@ -67,6 +72,7 @@ void PasswordDialog::loadLanguage()
     setWindowTitle(T("Password"));
     m_lblFile->setText(T("File") + QLatin1Char(':'));
     m_lblPassword->setText(T("Password") + QLatin1Char(':'));
+    m_lblWrong->setText(T("Wrong password"));
     m_cmdOk->setText(T("OK"));
     m_cmdCancel->setText(T("Cancel"));
 }
@@ -76,9 +82,9 @@ void PasswordDialog::passwordChanged(const QString &text)
     m_cmdOk->setEnabled(!text.isEmpty());
 }
 
-QString PasswordDialog::askPassword(const QString &path, QWidget *parent)
+QString PasswordDialog::askPassword(const QString &path, bool afterWrongPassword, QWidget *parent)
 {
-    PasswordDialog dialog(path, parent);
+    PasswordDialog dialog(path, afterWrongPassword, parent);
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return dialog.password();

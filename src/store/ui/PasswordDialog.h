@@ -13,14 +13,16 @@ namespace velmora {
 class PasswordDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit PasswordDialog(const QString &path, QWidget *parent = nullptr);
+    // afterWrongPassword: the window comes again after a wrong password and
+    // says so.
+    PasswordDialog(const QString &path, bool afterWrongPassword, QWidget *parent = nullptr);
 
     // The typed password (not trimmed) after OK; empty after Cancel.
     QString password() const { return m_password; }
 
     // Shows the window modally for a file; the typed password, or the empty
     // text when the window was cancelled or closed.
-    static QString askPassword(const QString &path, QWidget *parent = nullptr);
+    static QString askPassword(const QString &path, bool afterWrongPassword, QWidget *parent = nullptr);
 
 public slots:
     void loadLanguage();
@@ -32,6 +34,7 @@ private:
     QLineEdit *m_txtFile;
     QLabel *m_lblPassword;
     QLineEdit *m_txtPassword;
+    QLabel *m_lblWrong;
     QPushButton *m_cmdOk;
     QPushButton *m_cmdCancel;
     QString m_password;

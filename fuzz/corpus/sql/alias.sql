@@ -1,0 +1,1 @@
+SELECT Firstname AS Name FROM Person ORDER BY Name COLLATE velmora_sort, 1

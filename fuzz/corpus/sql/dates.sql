@@ -1,0 +1,1 @@
+SELECT * FROM Person WHERE Dateofbirth > #1/1/1970# AND Month(Dateofbirth) = 12 ORDER BY [Order]

@@ -1,0 +1,1 @@
+SELECT DISTINCT Person.Contactnr AS Contactnr, Firstname, Lastname FROM Person, Email WHERE Person.Contactnr = Email.Contactnr AND Email LIKE '%ann%' ORDER BY Firstname DESC, Lastname 

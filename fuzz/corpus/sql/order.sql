@@ -1,0 +1,1 @@
+SELECT Contactnr, Firstname, Lastname FROM Person ORDER BY Lastname, Firstname 

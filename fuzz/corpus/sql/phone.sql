@@ -1,0 +1,1 @@
+SELECT [Number], Description FROM Phone WHERE Contactnr = 1 ORDER BY [Order] 
