@@ -399,13 +399,13 @@ Connection::~Connection()
     close();
 }
 
-DbError Connection::open(const QString &path, const QString &password)
+DbError Connection::open(const QString &path, const QString &password, Access access)
 {
     close();
     m_dataSource = path;
     sqlite3 *db = nullptr;
     bool writable = false;
-    if (DbError e = openFile(path, password, true, db, writable))
+    if (DbError e = openFile(path, password, access == Access::Writing, db, writable))
         return e;
     sqlite3_exec(db, "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
     // Room for a whole book in memory: sorting the list of 32,767 persons

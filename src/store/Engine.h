@@ -53,8 +53,10 @@ public:
     // (empty, text, cut short) fails with another number. A file that cannot
     // be written opens read-only (mode() != 16). Text "=" and LIKE ignore
     // case on this connection, ORDER BY sorts text in the user's locale, and
-    // foreign keys are enforced.
-    DbError open(const QString &path, const QString &password);
+    // foreign keys are enforced. Opened for Reading, the file is never
+    // written, whatever its permissions.
+    enum class Access { Writing, Reading };
+    DbError open(const QString &path, const QString &password, Access access = Access::Writing);
     void close();
     int state() const;          // 0 closed, 1 open
     int mode() const;           // kModeReadWrite or another value

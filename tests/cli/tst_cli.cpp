@@ -1,0 +1,511 @@
+// The command line for scripts, run as the built program in a process of
+// its own: no display, no platform plugin, a private home, no terminal.
+
+#include "TestBook.h"
+#include "TestEnv.h"
+#include "TestFiles.h"
+
+#include "settings/Settings.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QtTest>
+
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace velmora;
+using namespace velmora::test;
+
+namespace {
+
+const QString kPassword = QStringLiteral("s3cret; 'x'");
+
+struct Run {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+QString program()
+{
+    return QStringLiteral(VELMORA_BUILD_DIR "/velmora");
+}
+
+// The environment of a script run from cron or over ssh: the test's home,
+// no display and no platform chosen.
+QProcessEnvironment scriptEnvironment(const TestEnv &env)
+{
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_RUNTIME_DIR"})
+        e.remove(QString::fromLatin1(name));
+    e.insert(QStringLiteral("HOME"), env.home());
+    e.insert(QStringLiteral("XDG_CONFIG_HOME"), env.home() + QStringLiteral("/.config"));
+    e.insert(QStringLiteral("XDG_DATA_HOME"), env.home() + QStringLiteral("/.local/share"));
+    e.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    return e;
+}
+
+Run runProgram(const TestEnv &env, const QStringList &arguments,
+               const QProcessEnvironment &extra = QProcessEnvironment())
+{
+    QProcessEnvironment e = scriptEnvironment(env);
+    for (const QString &name : extra.keys())
+        e.insert(name, extra.value(name));
+    QProcess process;
+    process.setProcessEnvironment(e);
+    process.setWorkingDirectory(env.root());
+    // A session of its own: the program has no terminal to ask on.
+    process.setChildProcessModifier([] { ::setsid(); });
+    process.start(program(), arguments);
+    process.closeWriteChannel();
+    Run r;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
+        process.kill();
+        process.waitForFinished();
+        return r;
+    }
+    r.status = process.exitCode();
+    r.out = QString::fromUtf8(process.readAllStandardOutput());
+    r.err = QString::fromUtf8(process.readAllStandardError());
+    return r;
+}
+
+// A birth date on the month and day of day, years before it (a 29 February
+// stays a 29 February: years a multiple of four apart).
+QString bornYearsBefore(const QDate &day, int years)
+{
+    const QDate born(day.year() - years, day.month(), day.day());
+    return QStringLiteral("#%1/%2/%3#").arg(born.month()).arg(born.day()).arg(born.year());
+}
+
+QString line(const QDate &day, const QString &name, int age)
+{
+    return day.toString(Qt::ISODate) + QLatin1Char('\t') + name + QLatin1Char('\t') + QString::number(age) +
+           QLatin1Char('\n');
+}
+
+// A book whose persons have their birthdays today, tomorrow, in five and in
+// seven days, and one without a date of birth.
+void writeBook(const QString &path, const QDate &today)
+{
+    Connection c;
+    createBook(
+        c, path,
+        {person(1, QStringLiteral("Anna"), QStringLiteral("Berg"), bornYearsBefore(today, 40)),
+         person(2, QStringLiteral("Bo"), QStringLiteral("Lind"), bornYearsBefore(today.addDays(1), 28)),
+         person(3, QStringLiteral("Cy"), QStringLiteral("Åström"), bornYearsBefore(today.addDays(5), 4)),
+         person(4, QStringLiteral("Di"), QStringLiteral("Ek"), bornYearsBefore(today.addDays(7), 60)),
+         person(5, QStringLiteral("Ed"), QStringLiteral("Nodate"))});
+    c.close();
+}
+
+void writeProtectedBook(const QString &path, const QDate &today)
+{
+    const QString plain = path + QStringLiteral(".plain");
+    writeBook(plain, today);
+    QFile::remove(path);
+    QVERIFY(!compactInto(plain, QString(), path, kPassword));
+    QFile::remove(plain);
+}
+
+// The names in a folder, with their sizes and times, to see that nothing was
+// written there.
+QStringList folderState(const QString &folder)
+{
+    QStringList state;
+    const QFileInfoList infos =
+        QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo &info : infos)
+        state << info.fileName() + QLatin1Char(' ') + QString::number(info.size()) + QLatin1Char(' ') +
+                     QString::number(info.lastModified().toMSecsSinceEpoch());
+    return state;
+}
+
+} // namespace
+
+class TstCli : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void usage_data();
+    void usage();
+    void birthdays_data();
+    void birthdays();
+    void failures_data();
+    void failures();
+    void defaultBook();
+    void readOnly();
+    void noPlatformPlugin();
+    void terminalPassword_data();
+    void terminalPassword();
+
+private:
+    // Prepares the books for today and runs the program, again when midnight
+    // passed on the way.
+    Run runOnStableDay(const TestEnv &env, const QStringList &arguments, QDate &today,
+                       const std::function<void(const QDate &)> &prepare);
+};
+
+void TstCli::initTestCase()
+{
+    QVERIFY2(QFile::exists(program()), "build the velmora program first");
+}
+
+Run TstCli::runOnStableDay(const TestEnv &env, const QStringList &arguments, QDate &today,
+                           const std::function<void(const QDate &)> &prepare)
+{
+    for (;;) {
+        today = QDate::currentDate();
+        prepare(today);
+        Run r = runProgram(env, arguments);
+        if (QDate::currentDate() == today)
+            return r;
+    }
+}
+
+void TstCli::usage_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out");   // stdout contains this
+    QTest::addColumn<QString>("error"); // the first line of stderr
+
+    const QString usage = QStringLiteral("Usage:");
+    QTest::newRow("help") << QStringList{"--help"} << 0 << QStringLiteral("--birthdays [DAYS]") << QString();
+    QTest::newRow("version") << QStringList{"--version"} << 0 << QStringLiteral("Velmora 1.3.4\n")
+                             << QString();
+    QTest::newRow("help wins") << QStringList{"--birthdays", "x", "--help"} << 0 << usage << QString();
+    QTest::newRow("unknown option") << QStringList{"--bithdays"} << 2 << QString()
+                                    << QStringLiteral("velmora: Unknown option 'bithdays'.");
+    QTest::newRow("no password on the command line")
+        << QStringList{"--birthdays", "--password", "x"} << 2 << QString()
+        << QStringLiteral("velmora: Unknown option 'password'.");
+    QTest::newRow("nothing to do") << QStringList{"--book", "a.mdb"} << 2 << QString()
+                                   << QStringLiteral("velmora: Nothing to do: give --birthdays.");
+    QTest::newRow("days not a number")
+        << QStringList{"--birthdays", "week"} << 2 << QString()
+        << QStringLiteral("velmora: DAYS of --birthdays must be a whole number of 0 or more, not 'week'.");
+    QTest::newRow("days negative") << QStringList{"--birthdays=-1"} << 2 << QString()
+                                   << QStringLiteral("velmora: DAYS of --birthdays must be a whole number "
+                                                     "of 0 or more, not '-1'.");
+    QTest::newRow("stray argument") << QStringList{"--birthdays", "3", "book.mdb"} << 2 << QString()
+                                    << QStringLiteral("velmora: Unexpected argument 'book.mdb'.");
+    QTest::newRow("book twice") << QStringList{"--birthdays", "--book", "a", "--book", "b"} << 2 << QString()
+                                << QStringLiteral("velmora: Option 'book' is given more than once.");
+    QTest::newRow("empty book") << QStringList{"--birthdays", "--book="} << 2 << QString()
+                                << QStringLiteral("velmora: Option 'book' needs a file name.");
+    QTest::newRow("book without value") << QStringList{"--birthdays", "--book"} << 2 << QString()
+                                        << QStringLiteral("velmora: Missing value after '--book'.");
+}
+
+void TstCli::usage()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QString, error);
+    TestEnv env;
+    const Run r = runProgram(env, arguments);
+    QCOMPARE(r.status, status);
+    if (status == 0) {
+        QVERIFY2(r.out.contains(out), qPrintable(r.out));
+        QCOMPARE(r.err, QString());
+    } else {
+        QCOMPARE(r.out, QString());
+        QCOMPARE(r.err.section(QLatin1Char('\n'), 0, 0), error);
+        // A usage error shows the usage text too.
+        QVERIFY2(r.err.contains(QStringLiteral("Usage:")) && r.err.contains(QStringLiteral("--book <FILE>")),
+                 qPrintable(r.err));
+    }
+    // Nothing of the user's is written: no settings, no log.
+    QVERIFY(!QFile::exists(env.home() + QStringLiteral("/.config/Velmora/Velmora.conf")));
+}
+
+void TstCli::birthdays_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("settings"); // name=value pairs stored before the run
+    QTest::addColumn<QString>("expected");     // which persons, by the letters A B C D
+
+    QTest::newRow("today only") << QStringList{"--birthdays", "0"} << QStringList{} << QStringLiteral("A");
+    QTest::newRow("next day") << QStringList{"--birthdays", "1"} << QStringList{} << QStringLiteral("AB");
+    QTest::newRow("five days, value with =")
+        << QStringList{"--birthdays=5"} << QStringList{} << QStringLiteral("ABC");
+    QTest::newRow("first start: two days and a week ahead")
+        << QStringList{"--birthdays"} << QStringList{} << QStringLiteral("ABD");
+    QTest::newRow("reminder settings")
+        << QStringList{"--book", "book.mdb", "--birthdays"}
+        << QStringList{"Birthday reminder=1", "Reminder Since=0", "Reminder Once 1=5", "Reminder Once 2=7"}
+        << QStringLiteral("ACD");
+    QTest::newRow("days given win over the settings")
+        << QStringList{"--birthdays", "1"} << QStringList{"Birthday reminder=1", "Reminder Since=9"}
+        << QStringLiteral("AB");
+    QTest::newRow("nobody: exit 0, no output")
+        << QStringList{"--birthdays"} << QStringList{"Birthday reminder=1", "Reminder Once 1=3"} << QString();
+}
+
+void TstCli::birthdays()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, settings);
+    QFETCH(QString, expected);
+    TestEnv env;
+    for (const QString &pair : settings)
+        saveSetting(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
+    env.settings->sync();
+    const QString book = env.file(QStringLiteral("book.mdb"));
+    if (!arguments.contains(QStringLiteral("--book")))
+        arguments << QStringLiteral("--book") << book;
+    QDate today;
+    const Run r = runOnStableDay(env, arguments, today, [&](const QDate &day) { writeBook(book, day); });
+    QString lines;
+    if (expected.contains(QLatin1Char('A')))
+        lines += line(today, QStringLiteral("Anna Berg"), 40);
+    if (expected.contains(QLatin1Char('B')))
+        lines += line(today.addDays(1), QStringLiteral("Bo Lind"), 28);
+    if (expected.contains(QLatin1Char('C')))
+        lines += line(today.addDays(5), QStringLiteral("Cy Åström"), 4);
+    if (expected.contains(QLatin1Char('D')))
+        lines += line(today.addDays(7), QStringLiteral("Di Ek"), 60);
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.out, lines);
+    QCOMPARE(r.status, 0);
+}
+
+void TstCli::failures_data()
+{
+    QTest::addColumn<QString>("book"); // missing, text, foreign, protected
+    QTest::addColumn<QString>("passwordFile");
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("book missing") << "missing" << QString() << "velmora: Book not found: %book";
+    QTest::newRow("a text file") << "text" << QString() << "velmora: Not a Velmora book: %book";
+    QTest::newRow("other tables") << "foreign" << QString() << "velmora: Not a Velmora book: %book";
+    QTest::newRow("protected, no password and no terminal")
+        << "protected" << QString()
+        << "velmora: The book %book is protected: give its password with --password-file FILE";
+    QTest::newRow("wrong password") << "protected"
+                                    << "wrong"
+                                    << "velmora: Wrong password for %book in %passwords";
+    QTest::newRow("password file missing")
+        << "protected"
+        << "missing"
+        << "velmora: Cannot read the password file %passwords: No such file or directory.";
+    QTest::newRow("password file empty")
+        << "protected"
+        << "empty"
+        << "velmora: The password file %passwords holds no password on its first line.";
+}
+
+void TstCli::failures()
+{
+    QFETCH(QString, book);
+    QFETCH(QString, passwordFile);
+    QFETCH(QString, error);
+    TestEnv env;
+    const QString folder = env.file(QStringLiteral("books"));
+    QDir().mkpath(folder);
+    const QString path = folder + QStringLiteral("/") + book + QStringLiteral(".mdb");
+    if (book == QLatin1String("text")) {
+        writeFile(path, "Anna Berg, 12/06/1986\n");
+    } else if (book == QLatin1String("foreign")) {
+        Connection c;
+        QVERIFY(!catalog::createFile(path));
+        QVERIFY(!c.open(path, QString()));
+        run(c, {QStringLiteral("CREATE TABLE Person ( Contactnr SMALLINT, Firstname CHAR(20) ) ")});
+    } else if (book == QLatin1String("protected")) {
+        writeProtectedBook(path, QDate::currentDate());
+    }
+    const QString passwords = env.file(QStringLiteral("password.txt"));
+    if (passwordFile == QLatin1String("wrong"))
+        writeFile(passwords, "secret\n");
+    else if (passwordFile == QLatin1String("empty"))
+        writeFile(passwords, "\nsecret\n");
+    const QStringList before = folderState(folder);
+    const QByteArray bytes = readAll(path);
+
+    QStringList arguments{QStringLiteral("--birthdays"), QStringLiteral("--book"), path};
+    if (!passwordFile.isEmpty())
+        arguments << QStringLiteral("--password-file") << passwords;
+    const Run r = runProgram(env, arguments);
+    QCOMPARE(r.status, 1);
+    QCOMPARE(r.out, QString());
+    error.replace(QStringLiteral("%book"), path).replace(QStringLiteral("%passwords"), passwords);
+    QCOMPARE(r.err, error + QLatin1Char('\n'));
+    // The book and its folder stay exactly as they were.
+    QCOMPARE(folderState(folder), before);
+    QCOMPARE(readAll(path), bytes);
+}
+
+void TstCli::defaultBook()
+{
+    TestEnv env;
+    // No default book and no standard book: nothing is made.
+    Run r = runProgram(env, {QStringLiteral("--birthdays")});
+    QCOMPARE(r.status, 1);
+    QCOMPARE(r.err, QStringLiteral("velmora: There is no default book: name one with --book FILE.\n"));
+    QVERIFY(!QFile::exists(env.documents() + QStringLiteral("/Velmora.mdb")));
+
+    // The standard book in the documents folder.
+    const QString standard = env.documents() + QStringLiteral("/Velmora.mdb");
+    QDate today;
+    r = runOnStableDay(env, {QStringLiteral("--birthdays"), QStringLiteral("0")}, today,
+                       [&](const QDate &day) { writeBook(standard, day); });
+    QCOMPARE(r.out, line(today, QStringLiteral("Anna Berg"), 40));
+
+    // The default book of the settings, found again after the run; a protected
+    // one with its password file.
+    const QString book = env.file(QStringLiteral("default.mdb"));
+    saveSetting(QStringLiteral("Default database"), book);
+    env.settings->sync();
+    const QString passwords = env.file(QStringLiteral("password"));
+    writeFile(passwords, kPassword.toUtf8() + "\r\nignored\n");
+    r = runOnStableDay(
+        env,
+        {QStringLiteral("--birthdays"), QStringLiteral("0"), QStringLiteral("--password-file"), passwords},
+        today, [&](const QDate &day) { writeProtectedBook(book, day); });
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.out, line(today, QStringLiteral("Anna Berg"), 40));
+    QCOMPARE(r.status, 0);
+    env.settings->sync();
+    QCOMPARE(getSetting(QStringLiteral("Default database")), book);
+}
+
+void TstCli::readOnly()
+{
+    TestEnv env;
+    const QString folder = env.file(QStringLiteral("books"));
+    QDir().mkpath(folder);
+    // A book in the narrow layout of older files: the windows would widen it
+    // and compact it on closing; a script leaves it as it is.
+    const QString book = folder + QStringLiteral("/narrow.mdb");
+    writeBook(book, QDate::currentDate());
+    const QByteArray bytes = readAll(book);
+    const QStringList before = folderState(folder);
+    const Run r = runProgram(env, {QStringLiteral("--birthdays"), QStringLiteral("--book"), book});
+    QCOMPARE(r.status, 0);
+    QCOMPARE(readAll(book), bytes);
+    QCOMPARE(folderState(folder), before);
+    // Neither the default book nor the recent books change.
+    QVERIFY(!QFile::exists(env.home() + QStringLiteral("/.config/Velmora/Velmora.conf")));
+
+    // A book the user may not write is read all the same.
+    WriteProtect protect(folder);
+    const Run again = runProgram(env, {QStringLiteral("--birthdays"), QStringLiteral("--book"), book});
+    QCOMPARE(again.err, QString());
+    QCOMPARE(again.status, 0);
+}
+
+void TstCli::noPlatformPlugin()
+{
+    // A window program would stop at once without its platform plugin.
+    TestEnv env;
+    const QString book = env.file(QStringLiteral("book.mdb"));
+    writeBook(book, QDate::currentDate());
+    QProcessEnvironment broken;
+    broken.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
+    broken.insert(QStringLiteral("QT_PLUGIN_PATH"), env.file(QStringLiteral("no-plugins")));
+    const Run r = runProgram(env, {QStringLiteral("--birthdays"), QStringLiteral("--book"), book}, broken);
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.status, 0);
+}
+
+void TstCli::terminalPassword_data()
+{
+    QTest::addColumn<QStringList>("typed");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("last"); // the last line the terminal shows
+
+    QTest::newRow("right at once") << QStringList{kPassword} << 0 << "%line";
+    QTest::newRow("right on the third try") << QStringList{"a", "b", kPassword} << 0 << "%line";
+    QTest::newRow("wrong three times")
+        << QStringList{"a", "b", "c"} << 1 << "velmora: Wrong password for %book";
+    QTest::newRow("nothing typed") << QStringList{""} << 1 << "velmora: No password given for %book";
+}
+
+// The password typed on a terminal: asked for without echo, tried up to three
+// times.
+void TstCli::terminalPassword()
+{
+    QFETCH(QStringList, typed);
+    QFETCH(int, status);
+    QFETCH(QString, last);
+    TestEnv env;
+    const QString book = env.file(QStringLiteral("protected.mdb"));
+    const QDate today = QDate::currentDate();
+    writeProtectedBook(book, today);
+
+    // Everything the child needs is made before the fork.
+    QList<QByteArray> args{QFile::encodeName(program()), "--birthdays", "0", "--book",
+                           QFile::encodeName(book)};
+    std::vector<char *> argv;
+    for (QByteArray &a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    QList<QByteArray> envs;
+    const QProcessEnvironment e = scriptEnvironment(env);
+    for (const QString &name : e.keys())
+        envs << (name + QLatin1Char('=') + e.value(name)).toLocal8Bit();
+    std::vector<char *> envp;
+    for (QByteArray &v : envs)
+        envp.push_back(v.data());
+    envp.push_back(nullptr);
+
+    int master = -1;
+    const pid_t pid = ::forkpty(&master, nullptr, nullptr, nullptr);
+    if (pid < 0)
+        QSKIP("no pseudo-terminal here");
+    if (pid == 0) {
+        ::execve(argv[0], argv.data(), envp.data());
+        ::_exit(127);
+    }
+    QByteArray screen;
+    const auto readUntil = [&](const QByteArray &wanted) {
+        while (!screen.contains(wanted)) {
+            pollfd p{master, POLLIN, 0};
+            if (::poll(&p, 1, 30000) <= 0)
+                return false;
+            char buffer[512];
+            const ssize_t n = ::read(master, buffer, sizeof buffer);
+            if (n <= 0)
+                return false;
+            screen.append(buffer, n);
+        }
+        return true;
+    };
+    qsizetype prompts = 0;
+    for (const QString &answer : typed) {
+        QVERIFY2(readUntil(QByteArray("Password for protected.mdb: ")), screen.constData());
+        ++prompts;
+        screen.replace("Password for protected.mdb: ", "<asked>");
+        const QByteArray bytes = answer.toUtf8() + '\n';
+        QCOMPARE(::write(master, bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
+    }
+    readUntil(QByteArray("\x01never"));
+    ::close(master);
+    int wstatus = 0;
+    QCOMPARE(::waitpid(pid, &wstatus, 0), pid);
+    QVERIFY(WIFEXITED(wstatus));
+    QCOMPARE(WEXITSTATUS(wstatus), status);
+
+    const QString shown = QString::fromUtf8(screen);
+    QCOMPARE(shown.count(QStringLiteral("<asked>")), prompts);
+    // Nothing typed appears on the screen.
+    for (const QString &answer : typed) {
+        if (!answer.isEmpty())
+            QVERIFY2(!shown.contains(QStringLiteral("<asked>") + answer), qPrintable(shown));
+    }
+    QVERIFY2(!shown.contains(kPassword), qPrintable(shown));
+    last.replace(QStringLiteral("%book"), book);
+    last.replace(QStringLiteral("%line"), line(today, QStringLiteral("Anna Berg"), 40).trimmed());
+    const QStringList lines = shown.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    QVERIFY(!lines.isEmpty());
+    QCOMPARE(lines.last(), last);
+}
+
+QTEST_GUILESS_MAIN(TstCli)
+#include "tst_cli.moc"
