@@ -412,6 +412,10 @@ DbError Connection::open(const QString &path, const QString &password, Access ac
     // then never spills into temporary files.
     sqlite3_exec(db, "PRAGMA cache_size = -32768", nullptr, nullptr, nullptr);
     sqlite3_exec(db, "PRAGMA temp_store = MEMORY", nullptr, nullptr, nullptr);
+    // A book only read is mapped instead of copied page by page (an
+    // encrypted one is always read through its cipher).
+    if (access == Access::Reading)
+        sqlite3_exec(db, "PRAGMA mmap_size = 268435456", nullptr, nullptr, nullptr);
     registerDialect(db);
     m_db = db;
     m_mode = writable ? kModeReadWrite : kModeRead;
