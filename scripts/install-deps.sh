@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config ccache
   qt6-base-dev qt6-multimedia-dev libqt6svg6 qt6-image-formats-plugins
   libsqlcipher-dev sqlcipher sqlite3
   libbenchmark-dev

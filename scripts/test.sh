@@ -8,14 +8,17 @@ scripts/install-deps.sh
 
 jobs=$(nproc 2>/dev/null || echo 2)
 export QT_QPA_PLATFORM=offscreen
+# Repeated runs on one machine reuse earlier compilations.
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_WERROR=ON
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_WERROR=ON "${launcher[@]}"
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
 if [ "${VELMORA_SKIP_SANITIZE:-0}" != 1 ]; then
   cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMORA_WERROR=ON \
-        -DVELMORA_SANITIZE=ON -DVELMORA_BUILD_BENCH=OFF
+        -DVELMORA_SANITIZE=ON -DVELMORA_BUILD_BENCH=OFF "${launcher[@]}"
   cmake --build build-asan -j "$jobs"
   ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build-asan --output-on-failure -j "$jobs"
