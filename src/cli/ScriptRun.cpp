@@ -38,11 +38,11 @@ ScriptRun::Status ScriptRun::run(const QStringList &arguments)
     const ScriptRequest &request = options.request();
     switch (request.action) {
     case ScriptRequest::Action::Help:
-        m_out << options.helpText() << Qt::flush;
-        return Done;
+        m_out << options.helpText();
+        return finishOutput();
     case ScriptRequest::Action::Version:
-        m_out << ScriptOptions::versionText() << Qt::endl;
-        return Done;
+        m_out << ScriptOptions::versionText() << '\n';
+        return finishOutput();
     case ScriptRequest::Action::Birthdays:
         return birthdays(request);
     }
@@ -59,7 +59,16 @@ ScriptRun::Status ScriptRun::birthdays(const ScriptRequest &request)
         return fail(QStringLiteral("Cannot read the birthdays of %1: %2").arg(book.path(), e.description));
     for (const QString &line : lines)
         m_out << line << '\n';
+    return finishOutput();
+}
+
+ScriptRun::Status ScriptRun::finishOutput()
+{
+    // A full disk or a closed pipe behind standard output is a failure, not
+    // a list that silently lacks its end.
     m_out << Qt::flush;
+    if (m_out.status() != QTextStream::Ok)
+        return fail(QStringLiteral("Cannot write to standard output."));
     return Done;
 }
 

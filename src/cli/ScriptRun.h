@@ -28,6 +28,7 @@ public:
 private:
     Status birthdays(const ScriptRequest &request);
     Status fail(const QString &message);
+    Status finishOutput();
     Status usageError(const ScriptOptions &options);
 
     QTextStream &m_out;

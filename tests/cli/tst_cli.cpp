@@ -49,7 +49,8 @@ QProcessEnvironment scriptEnvironment(const TestEnv &env)
 }
 
 Run runProgram(const TestEnv &env, const QStringList &arguments,
-               const QProcessEnvironment &extra = QProcessEnvironment())
+               const QProcessEnvironment &extra = QProcessEnvironment(),
+               const QString &outputFile = QString())
 {
     QProcessEnvironment e = scriptEnvironment(env);
     for (const QString &name : extra.keys())
@@ -57,6 +58,8 @@ Run runProgram(const TestEnv &env, const QStringList &arguments,
     QProcess process;
     process.setProcessEnvironment(e);
     process.setWorkingDirectory(env.root());
+    if (!outputFile.isEmpty())
+        process.setStandardOutputFile(outputFile);
     // A session of its own: the program has no terminal to ask on.
     process.setChildProcessModifier([] { ::setsid(); });
     process.start(program(), arguments);
@@ -402,7 +405,8 @@ void TstCli::readOnly()
 
 void TstCli::noPlatformPlugin()
 {
-    // A window program would stop at once without its platform plugin.
+    // A window program would stop at once without its platform plugin. The
+    // book has birthdays today and tomorrow, so there is output to write.
     TestEnv env;
     const QString book = env.file(QStringLiteral("book.mdb"));
     writeBook(book, QDate::currentDate());
@@ -412,6 +416,13 @@ void TstCli::noPlatformPlugin()
     const Run r = runProgram(env, {QStringLiteral("--birthdays"), QStringLiteral("--book"), book}, broken);
     QCOMPARE(r.err, QString());
     QCOMPARE(r.status, 0);
+
+    // Output that cannot be written is a failure.
+    const Run full =
+        runProgram(env, {QStringLiteral("--birthdays"), QStringLiteral("1"), QStringLiteral("--book"), book},
+                   {}, QStringLiteral("/dev/full"));
+    QCOMPARE(full.err, QStringLiteral("velmora: Cannot write to standard output.\n"));
+    QCOMPARE(full.status, 1);
 }
 
 void TstCli::terminalPassword_data()
