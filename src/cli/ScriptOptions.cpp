@@ -2,6 +2,8 @@
 
 #include "app/ProgramInfo.h"
 
+#include <algorithm>
+
 namespace velmora {
 
 namespace {
@@ -27,6 +29,17 @@ QStringList withOptionalDays(const QStringList &arguments)
     return result;
 }
 
+// The actions that write styled pages.
+bool takesStyle(ScriptRequest::Action)
+{
+    return false;
+}
+
+QString dashed(const QCommandLineOption &option)
+{
+    return QStringLiteral("--") + option.names().first();
+}
+
 } // namespace
 
 ScriptOptions::ScriptOptions()
@@ -38,21 +51,37 @@ ScriptOptions::ScriptOptions()
                      QStringLiteral("Read the password of a protected book from the first line of FILE. "
                                     "Without it the password is asked for on the terminal."),
                      QStringLiteral("FILE")),
-      m_birthdays(kBirthdays,
-                  QStringLiteral("List today's birthdays and those of the next DAYS days, one line each: "
-                                 "date, name and the age reached, separated by tabs. Without DAYS: the "
-                                 "days of the reminder settings."),
-                  QStringLiteral("DAYS")),
-      m_force(QStringLiteral("force"), QStringLiteral("Replace output files that exist already."))
+      m_style(QStringLiteral("style"),
+              QStringLiteral("The style sheet of --export-html (a name of the Css folder) instead of the "
+                             "style of the settings."),
+              QStringLiteral("NAME")),
+      m_force(QStringLiteral("force"), QStringLiteral("Replace an output file that exists already."))
 {
+    using Action = ScriptRequest::Action;
+    m_actions = {
+        {QCommandLineOption(kBirthdays,
+                            QStringLiteral("List today's birthdays and those of the next DAYS days, one line "
+                                           "each: date, name and the age reached, separated by tabs. Without "
+                                           "DAYS: the days of the reminder settings."),
+                            QStringLiteral("DAYS")),
+         Action::Birthdays},
+    };
+
     m_parser.setApplicationDescription(
-        QStringLiteral("Velmora address book: birthdays and more for scripts, without a window.\n"
+        QStringLiteral("Velmora address book: birthdays and exports for scripts, without a window.\n"
                        "Without options, or with a book's path, the program opens its window."));
     m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     m_parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
-    for (const QCommandLineOption *option :
-         {&m_help, &m_version, &m_book, &m_passwordFile, &m_birthdays, &m_force})
-        m_parser.addOption(*option);
+    m_parser.addOption(m_help);
+    m_parser.addOption(m_version);
+    m_parser.addOption(m_book);
+    m_parser.addOption(m_passwordFile);
+    for (const ActionOption &a : m_actions)
+        m_parser.addOption(a.option);
+    if (std::any_of(m_actions.begin(), m_actions.end(),
+                    [](const ActionOption &a) { return takesStyle(a.action); }))
+        m_parser.addOption(m_style);
+    m_parser.addOption(m_force);
 }
 
 QString ScriptOptions::versionText()
@@ -62,12 +91,12 @@ QString ScriptOptions::versionText()
 
 QString ScriptOptions::helpText() const
 {
-    // "<DAYS>" marks a value that must be given; the days of --birthdays may
-    // be left out.
     QString text = m_parser.helpText();
     // The program by its name, not by the path it was started with.
     const qsizetype firstLineEnd = text.indexOf(QLatin1Char('\n'));
     text.replace(0, firstLineEnd, QStringLiteral("Usage: velmora [options]"));
+    // "<DAYS>" marks a value that must be given; the days of --birthdays may
+    // be left out.
     text.replace(QStringLiteral("--birthdays <DAYS>"), QStringLiteral("--birthdays [DAYS]"));
     return text;
 }
@@ -78,47 +107,80 @@ bool ScriptOptions::fail(const QString &error)
     return false;
 }
 
+bool ScriptOptions::readDays(const QString &days)
+{
+    if (days.isEmpty())
+        return true;
+    bool ok = false;
+    const int n = days.toInt(&ok);
+    if (!ok || n < 0 || days.startsWith(QLatin1Char('+')))
+        return fail(
+            QStringLiteral("DAYS of --birthdays must be a whole number of 0 or more, not '%1'.").arg(days));
+    m_request.days = n;
+    return true;
+}
+
 bool ScriptOptions::parse(const QStringList &arguments)
 {
+    using Action = ScriptRequest::Action;
     m_request = ScriptRequest{};
     m_error.clear();
     if (!m_parser.parse(withOptionalDays(arguments)))
         return fail(m_parser.errorText());
     if (m_parser.isSet(m_help)) {
-        m_request.action = ScriptRequest::Action::Help;
+        m_request.action = Action::Help;
         return true;
     }
     if (m_parser.isSet(m_version)) {
-        m_request.action = ScriptRequest::Action::Version;
+        m_request.action = Action::Version;
         return true;
     }
     if (!m_parser.positionalArguments().isEmpty())
         return fail(QStringLiteral("Unexpected argument '%1'.").arg(m_parser.positionalArguments().first()));
-    for (const QCommandLineOption *option : {&m_book, &m_passwordFile, &m_birthdays}) {
-        const QString name = option->names().first();
+
+    // Every option with a value is given once, and a file name is not empty.
+    std::vector<const QCommandLineOption *> valued{&m_book, &m_passwordFile};
+    if (m_styleOffered)
+        valued.push_back(&m_style);
+    for (const ActionOption &a : m_actions)
+        valued.push_back(&a.option);
+    for (const QCommandLineOption *option : valued) {
         const QStringList values = m_parser.values(*option);
         if (values.size() > 1)
-            return fail(QStringLiteral("Option '%1' is given more than once.").arg(name));
-        if (option != &m_birthdays && !values.isEmpty() && values.first().isEmpty())
-            return fail(QStringLiteral("Option '%1' needs a file name.").arg(name));
+            return fail(QStringLiteral("Option '%1' is given more than once.").arg(option->names().first()));
+        if (!values.isEmpty() && values.first().isEmpty() && option->names().first() != kBirthdays)
+            return fail(QStringLiteral("Option '%1' needs a %2.")
+                            .arg(option->names().first(), option->valueName() == QLatin1String("NAME")
+                                                              ? QStringLiteral("name")
+                                                              : QStringLiteral("file name")));
     }
 
-    if (!m_parser.isSet(m_birthdays))
-        return fail(QStringLiteral("Nothing to do: give --birthdays."));
-    m_request.action = ScriptRequest::Action::Birthdays;
+    // Exactly one action.
+    const ActionOption *chosen = nullptr;
+    QStringList names;
+    for (const ActionOption &a : m_actions) {
+        names << dashed(a.option);
+        if (!m_parser.isSet(a.option))
+            continue;
+        if (chosen)
+            return fail(
+                QStringLiteral("Give only one of %1 and %2.").arg(dashed(chosen->option), dashed(a.option)));
+        chosen = &a;
+    }
+    if (!chosen)
+        return fail(QStringLiteral("Nothing to do: give %1.").arg(names.join(QStringLiteral(", "))));
+    m_request.action = chosen->action;
     m_request.book = m_parser.value(m_book);
     m_request.passwordFile = m_parser.value(m_passwordFile);
     m_request.force = m_parser.isSet(m_force);
-
-    const QString days = m_parser.value(m_birthdays);
-    if (!days.isEmpty()) {
-        bool ok = false;
-        const int n = days.toInt(&ok);
-        if (!ok || n < 0 || days.startsWith(QLatin1Char('+')))
-            return fail(QStringLiteral("DAYS of --birthdays must be a whole number of 0 or more, not '%1'.")
-                            .arg(days));
-        m_request.days = n;
+    if (m_styleOffered) {
+        m_request.style = m_parser.value(m_style);
+        if (m_parser.isSet(m_style) && !takesStyle(chosen->action))
+            return fail(QStringLiteral("Option '--style' does not go with %1.").arg(dashed(chosen->option)));
     }
+    if (chosen->action == Action::Birthdays)
+        return readDays(m_parser.value(chosen->option));
+    m_request.target = m_parser.value(chosen->option);
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 namespace velmora {
 
@@ -19,6 +20,8 @@ struct ScriptRequest {
     QString book;            // --book FILE; empty: the default book
     QString passwordFile;    // --password-file FILE; empty: none given
     std::optional<int> days; // --birthdays DAYS; none: the reminder's days
+    QString target;          // the file or folder an action writes or reads
+    QString style;           // --style NAME; empty: the style of the settings
     bool force = false;      // --force: output files may replace existing ones
 };
 
@@ -41,14 +44,22 @@ public:
     static QString versionText();
 
 private:
+    // An option that names the action of the run; exactly one is given.
+    struct ActionOption {
+        QCommandLineOption option;
+        ScriptRequest::Action action;
+    };
     bool fail(const QString &error);
+    bool readDays(const QString &days);
     QCommandLineParser m_parser;
     QCommandLineOption m_help;
     QCommandLineOption m_version;
     QCommandLineOption m_book;
     QCommandLineOption m_passwordFile;
-    QCommandLineOption m_birthdays;
+    QCommandLineOption m_style;
     QCommandLineOption m_force;
+    std::vector<ActionOption> m_actions;
+    bool m_styleOffered = false; // --style, offered when an action takes it
     ScriptRequest m_request;
     QString m_error;
 };
