@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace velmora {
@@ -18,6 +19,14 @@ bool DesktopLauncher::openUrl(const QString &url)
 bool DesktopLauncher::startSelf(const QStringList &arguments)
 {
     return QProcess::startDetached(QCoreApplication::applicationFilePath(), arguments);
+}
+
+bool DesktopLauncher::startProgram(const QString &program, const QStringList &arguments)
+{
+    const QString path = QStandardPaths::findExecutable(program);
+    if (path.isEmpty())
+        return false;
+    return QProcess::startDetached(path, arguments);
 }
 
 } // namespace velmora

@@ -6,19 +6,24 @@
 
 namespace velmora {
 
-// Opening links in the desktop's programs and starting this program's own
-// executable (the reminder's Details, the immediate reminder run).
+// Opening links in the desktop's programs, starting this program's own
+// executable (the reminder's Details, the immediate reminder run) and
+// starting another program of the desktop (the mail composer).
 class Launcher {
 public:
     virtual ~Launcher() = default;
     virtual bool openUrl(const QString &url) = 0;
     virtual bool startSelf(const QStringList &arguments) = 0;
+    // Starts a program found on the PATH with its arguments, without a
+    // shell, and does not wait for it. False when it cannot be started.
+    virtual bool startProgram(const QString &program, const QStringList &arguments) = 0;
 };
 
 class DesktopLauncher final : public Launcher {
 public:
     bool openUrl(const QString &url) override;
     bool startSelf(const QStringList &arguments) override;
+    bool startProgram(const QString &program, const QStringList &arguments) override;
 };
 
 class RecordingLauncher final : public Launcher {
@@ -33,8 +38,15 @@ public:
         starts.push_back(arguments);
         return true;
     }
+    bool startProgram(const QString &program, const QStringList &arguments) override
+    {
+        programs.push_back(QStringList{program} + arguments);
+        return programStarts;
+    }
     std::vector<QString> urls;
     std::vector<QStringList> starts;
+    std::vector<QStringList> programs; // each the program followed by its arguments
+    bool programStarts = true;
 };
 
 // Asynchronous sound; a missing file or no sound device is silence.

@@ -2,6 +2,7 @@
 
 #include "app/Clock.h"
 #include "app/Launcher.h"
+#include "app/MailTransport.h"
 #include "app/Paths.h"
 #include "app/Prompts.h"
 
@@ -20,12 +21,14 @@ void installDefaultSeams()
     static SystemClock clock;
     static DesktopLauncher launcher;
     static SystemPaths paths;
+    static SendmailTransport mailTransport;
     static RecordingPrompts silentPrompts;
     static RecordingSound silentSound;
     Seams &s = seams();
     s.clock = &clock;
     s.launcher = &launcher;
     s.paths = &paths;
+    s.mailTransport = &mailTransport;
     if (!s.prompts)
         s.prompts = &silentPrompts;
     if (!s.sound)

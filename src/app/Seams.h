@@ -9,6 +9,7 @@ class Prompts;
 class Launcher;
 class SoundPlayer;
 class Paths;
+class MailTransport;
 
 // The process-wide seams. The program installs the real ones at start;
 // tests install fakes (see tests/support/TestEnv.h). None is ever null after
@@ -19,6 +20,7 @@ struct Seams {
     Launcher *launcher = nullptr;
     SoundPlayer *sound = nullptr;
     Paths *paths = nullptr;
+    MailTransport *mailTransport = nullptr;
     QSettings *settings = nullptr;
 };
 
@@ -43,12 +45,16 @@ inline Paths &paths()
 {
     return *seams().paths;
 }
+inline MailTransport &mailTransport()
+{
+    return *seams().mailTransport;
+}
 inline QSettings &settingsStore()
 {
     return *seams().settings;
 }
 
-// Installs the real clock, launcher, paths and settings. Prompts and sound
+// Installs the real clock, launcher, paths, mail transport and settings. Prompts and sound
 // are installed by the windows layer (they need widgets or multimedia);
 // until then a silent recorder stands in.
 void installDefaultSeams();

@@ -10,6 +10,7 @@ namespace velmora {
 
 // The texts of the two name orders kept in the setting "List". Only the exact
 // first text means first name first; anything else means last name first.
+inline constexpr const char *kListSetting = "List";
 inline constexpr const char *kFirstNameLastName = "First name Last name";
 inline constexpr const char *kLastNameFirstName = "Last name First name";
 bool isFirstNameOrder(const QString &listSetting);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/DbError.h"
+
 #include <QByteArrayView>
 #include <QHash>
 #include <QString>
@@ -13,28 +15,6 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 namespace velmora {
-
-// Error as the store reports it: a number and a description. Number 0 means
-// success.
-struct DbError {
-    int number = 0;
-    QString description;
-    bool failed() const { return number != 0; }
-    explicit operator bool() const { return failed(); }
-};
-
-// The engine's report of a wrong or missing password.
-inline constexpr int kWrongPasswordError = -2147217843;
-// Other failures carry SQLite's result code (SQLITE_ERROR, SQLITE_CONSTRAINT,
-// SQLITE_NOTADB ...) and its message, or one of these:
-inline constexpr int kNotOpenError = 3704;    // no book open on the connection
-inline constexpr int kFileExistsError = 3204; // the file to be created exists
-inline constexpr int kNotFoundError = 3024;   // the file is not there
-
-// Connection modes as the store reports them: 16 read and write, anything
-// else read-only.
-inline constexpr int kModeReadWrite = 16;
-inline constexpr int kModeRead = 1;
 
 class Recordset;
 
@@ -176,11 +156,5 @@ DbError definedSize(Connection &connection, const QString &table, const QString 
 // kWrongPasswordError.
 DbError compactInto(const QString &sourcePath, const QString &sourcePassword, const QString &destinationPath,
                     const QString &destinationPassword);
-
-// Rewrites a statement of the program's dialect (date literals #m/d/yyyy#,
-// Month(), Day(), bare Order/Number/Note, MEMO/DATE types, ...) into the
-// statement SQLite runs (see SqlTranslator). ALTER TABLE ... ALTER COLUMN is
-// carried out by Connection::execute itself.
-QString translateStatement(const QString &statement);
 
 } // namespace velmora

@@ -1,7 +1,5 @@
 #include "store/SqlTranslator.h"
 
-#include "store/Engine.h"
-
 #include <QStringList>
 #include <algorithm>
 #include <vector>

@@ -88,4 +88,10 @@ private:
     SortMode m_sortMode = SortMode::SortKey;
 };
 
+// Rewrites a statement of the program's dialect (date literals #m/d/yyyy#,
+// Month(), Day(), bare Order/Number/Note, MEMO/DATE types, ...) into the
+// statement SQLite runs (see SqlTranslator). ALTER TABLE ... ALTER COLUMN is
+// carried out by Connection::execute itself.
+QString translateStatement(const QString &statement);
+
 } // namespace velmora

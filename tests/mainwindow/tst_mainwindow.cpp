@@ -2,6 +2,7 @@
 #include "TestFiles.h"
 
 #include "app/Startup.h"
+#include "mainwindow/DatabaseCommands.h"
 #include "mainwindow/PersonListModel.h"
 #include "mainwindow/SearchState.h"
 #include "mainwindow/WindowLayout.h"
@@ -473,7 +474,7 @@ private slots:
         saveSetting(QStringLiteral("Default database"), old);
         const QString garbage = env().documents() + QStringLiteral("/sub/garbage.mdb");
         test::writeFile(garbage, QByteArray(4096, 'Z'));
-        DefaultDatabaseDialog dialog;
+        DefaultDatabaseDialog dialog({browseDatabaseFile, acceptDefaultDatabase});
         auto *text = dialog.findChild<QLineEdit *>(QStringLiteral("txtDatabase"));
         QCOMPARE(text->text(), old);
         // Browse cancelled: nothing changes; a picked file lands in the box.

@@ -26,6 +26,7 @@ TestEnv::TestEnv() : clock(QDateTime(QDate(2026, 12, 6), QTime(10, 0)))
     s.launcher = &launcher;
     s.sound = &sound;
     s.paths = m_paths.get();
+    s.mailTransport = &mail;
     s.settings = settings.get();
 }
 

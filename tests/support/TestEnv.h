@@ -2,6 +2,7 @@
 
 #include "app/Clock.h"
 #include "app/Launcher.h"
+#include "app/MailTransport.h"
 #include "app/Paths.h"
 #include "app/Prompts.h"
 
@@ -13,7 +14,8 @@ namespace velmora::test {
 
 // A throw-away world for one test: a temporary HOME with documents, program
 // and temp folders, a settings file of its own, a fixed clock (6 December
-// 2026, 10:00) and recording prompts, launcher and sound. Installs itself
+// 2026, 10:00) and recording prompts, launcher, sound and mail transport
+// (which pretends a sendmail is installed and keeps the messages). Installs itself
 // into the seams on construction and removes itself on destruction.
 class TestEnv {
 public:
@@ -34,6 +36,7 @@ public:
     RecordingPrompts prompts;
     RecordingLauncher launcher;
     RecordingSound sound;
+    RecordingMailTransport mail;
     std::unique_ptr<QSettings> settings;
 
 private:

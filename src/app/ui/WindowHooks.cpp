@@ -2,6 +2,7 @@
 
 #include "birthdays/ui/ReminderOptionsWindow.h"
 #include "editor/ui/PersonCommands.h"
+#include "export/ui/SendEmailWindow.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "search/ui/SearchWindow.h"
 
@@ -21,6 +22,7 @@ void installWindowHooks(MainWindow &window)
         return false;
     };
     hooks.advancedSearch = &SearchWindow::run;
+    hooks.sendDatabase = &SendEmailWindow::showSendDatabase;
     hooks.reminderOptions = [](QWidget *parent) {
         ReminderOptionsWindow options(parent);
         options.exec();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 namespace velmora {
 
 // What the other windows ask of the main window's contact list after they
@@ -16,6 +18,11 @@ public:
     virtual void selectPerson(int contactnr) = 0;
     // Hide the details panes (no person shown).
     virtual void hideDetails() = 0;
+    // The person the details pane shows (the selected row's), -1 when the
+    // details are hidden.
+    virtual int shownPerson() const = 0;
+    // The numbers of the list's rows, in list order.
+    virtual std::vector<int> listedPersons() const = 0;
 };
 
 } // namespace velmora

@@ -52,6 +52,8 @@ public:
     bool searchMode() const override;
     void selectPerson(int contactnr) override;
     void hideDetails() override;
+    int shownPerson() const override;
+    std::vector<int> listedPersons() const override;
 
     // Fills the details pane for a person and shows it.
     void showPerson(int contactnr);

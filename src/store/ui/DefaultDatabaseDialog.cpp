@@ -1,6 +1,5 @@
 #include "store/ui/DefaultDatabaseDialog.h"
 
-#include "mainwindow/DatabaseCommands.h"
 #include "settings/Settings.h"
 #include "settings/Translate.h"
 
@@ -13,7 +12,8 @@
 
 namespace velmora {
 
-DefaultDatabaseDialog::DefaultDatabaseDialog(QWidget *parent) : QDialog(parent)
+DefaultDatabaseDialog::DefaultDatabaseDialog(Actions actions, QWidget *parent)
+    : QDialog(parent), m_actions(std::move(actions))
 {
     setObjectName(QStringLiteral("frmOptionsDefaultdatabase"));
     setModal(true);
@@ -62,14 +62,14 @@ void DefaultDatabaseDialog::loadLanguage()
 
 void DefaultDatabaseDialog::browse()
 {
-    const QString path = browseDatabaseFile();
+    const QString path = m_actions.browse ? m_actions.browse() : QString();
     if (!path.isEmpty())
         m_txtDatabase->setText(path);
 }
 
 void DefaultDatabaseDialog::ok()
 {
-    if (acceptDefaultDatabase(m_txtDatabase->text()))
+    if (m_actions.accept && m_actions.accept(m_txtDatabase->text()))
         accept();
 }
 
