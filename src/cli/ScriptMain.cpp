@@ -6,6 +6,7 @@
 #include "cli/ConsolePrompts.h"
 #include "cli/ScriptOptions.h"
 #include "cli/ScriptRun.h"
+#include "cli/ScriptSettings.h"
 #include "settings/InitSettings.h"
 
 #include <QCoreApplication>
@@ -35,6 +36,7 @@ int runScriptCommandLine(int argc, char **argv)
     seams().sound = &silence;
     installDefaultSeams();
     initSettings();
+    const ScriptSettings privateSettings;
 
     QTextStream out(stdout);
     QTextStream err(stderr);
