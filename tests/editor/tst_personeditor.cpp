@@ -34,6 +34,8 @@ public:
     bool searchMode() const override { return mode; }
     void selectPerson(int contactnr) override { calls << QStringLiteral("select %1").arg(contactnr); }
     void hideDetails() override { calls << QStringLiteral("hide details"); }
+    int shownPerson() const override { return -1; }
+    std::vector<int> listedPersons() const override { return {}; }
     QStringList calls;
     bool mode = true;
 };
