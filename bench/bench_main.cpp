@@ -1,10 +1,13 @@
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
+#include <QApplication>
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    // Some benchmarks open windows; they need no screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -105,6 +105,10 @@ private slots:
         QCOMPARE(loaded.count(), 2);
         QCOMPARE(loaded.last().at(0).toString(), b);
 
+        view.setSource(QUrl(QStringLiteral("https://velmora.org/")));
+        QCOMPARE(m_env->launcher.urls, std::vector<QString>{QStringLiteral("https://velmora.org/")});
+        QCOMPARE(view.currentFile(), b);
+
         view.setSource(QUrl(QStringLiteral("gone.htm")));
         QCOMPARE(view.currentFile(), b);
         QVERIFY(view.toPlainText().contains(QLatin1String("Page B")));

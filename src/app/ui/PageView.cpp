@@ -1,5 +1,7 @@
 #include "app/ui/PageView.h"
 
+#include "app/Launcher.h"
+#include "app/Seams.h"
 #include "settings/Environment.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -175,8 +177,12 @@ QVariant PageView::loadResource(int type, const QUrl &name)
 void PageView::doSetSource(const QUrl &name, QTextDocument::ResourceType type)
 {
     const QUrl url = name.isRelative() && !source().isEmpty() ? source().resolved(name) : name;
-    if (!url.isLocalFile())
+    if (!url.isLocalFile()) {
+        // Web and mail links open in the desktop's programs; the page stays.
+        if (!url.scheme().isEmpty() && url.scheme() != QLatin1String("file"))
+            launcher().openUrl(url.toString());
         return;
+    }
     if (url.hasFragment() && url.adjusted(QUrl::RemoveFragment) == m_url && !isTextFile(url)) {
         // A place on the page shown: the view only scrolls.
         QTextBrowser::doSetSource(url, type);

@@ -10,7 +10,8 @@ namespace velmora {
 
 // The page view of the calendar window and the export previews: shows a
 // local XHTML page (or a plain text file), follows relative links between
-// local pages, refreshes, prints and offers the page setup.
+// local pages (web and mail links go to the desktop's programs), refreshes,
+// prints and offers the page setup.
 //
 // Pages are decoded by the encoding their XML declaration names (our pages
 // are ISO-8859-1), or by the meta charset of an HTML page, or as UTF-8; text
