@@ -24,7 +24,7 @@ Answer ConsolePrompts::message(const QString &text, const QString &, Icon, Butto
     case Buttons::YesNoCancel:
         return Answer::Cancel;
     case Buttons::YesNo:
-        return Answer::No;
+        return m_answerYes ? Answer::Yes : Answer::No;
     }
     return Answer::Cancel;
 }

@@ -20,6 +20,10 @@ public:
     QString chooseFolder(const QString &title, const QString &startFolder) override;
     QString askPassword(const QString &path) override;
 
+    // With --force the script has answered the question whether to replace
+    // a file beforehand: Yes/No questions then get Yes.
+    void setAnswerYes(bool yes) { m_answerYes = yes; }
+
     // The last message on one line (its lines joined by ": "); empty
     // when there was none.
     QString lastMessage() const { return m_lastMessage; }
@@ -27,6 +31,7 @@ public:
 
 private:
     QString m_lastMessage;
+    bool m_answerYes = false;
 };
 
 } // namespace velmora

@@ -30,9 +30,9 @@ QStringList withOptionalDays(const QStringList &arguments)
 }
 
 // The actions that write styled pages.
-bool takesStyle(ScriptRequest::Action)
+bool takesStyle(ScriptRequest::Action action)
 {
-    return false;
+    return action == ScriptRequest::Action::Calendar;
 }
 
 QString dashed(const QCommandLineOption &option)
@@ -52,9 +52,13 @@ ScriptOptions::ScriptOptions()
                                     "Without it the password is asked for on the terminal."),
                      QStringLiteral("FILE")),
       m_style(QStringLiteral("style"),
-              QStringLiteral("The style sheet of --export-html (a name of the Css folder) instead of the "
-                             "style of the settings."),
+              QStringLiteral("The style of the pages instead of the style of the settings: a style sheet "
+                             "of the Calendar folder for --calendar."),
               QStringLiteral("NAME")),
+      m_weekStart(QStringLiteral("week-start"),
+                  QStringLiteral("The day the weeks of --calendar start with: monday or sunday (default: "
+                                 "the settings)."),
+                  QStringLiteral("DAY")),
       m_force(QStringLiteral("force"), QStringLiteral("Replace an output file that exists already."))
 {
     using Action = ScriptRequest::Action;
@@ -65,6 +69,12 @@ ScriptOptions::ScriptOptions()
                                            "DAYS: the days of the reminder settings."),
                             QStringLiteral("DAYS")),
          Action::Birthdays},
+        {QCommandLineOption(
+             QStringLiteral("calendar"),
+             QStringLiteral("Write the birthday calendar, the 36 month pages of last, this and "
+                            "next year with calendar.css, into FOLDER/Calendar."),
+             QStringLiteral("FOLDER")),
+         Action::Calendar},
     };
 
     m_parser.setApplicationDescription(
@@ -78,9 +88,11 @@ ScriptOptions::ScriptOptions()
     m_parser.addOption(m_passwordFile);
     for (const ActionOption &a : m_actions)
         m_parser.addOption(a.option);
-    if (std::any_of(m_actions.begin(), m_actions.end(),
-                    [](const ActionOption &a) { return takesStyle(a.action); }))
+    m_styleOffered = std::any_of(m_actions.begin(), m_actions.end(),
+                                 [](const ActionOption &a) { return takesStyle(a.action); });
+    if (m_styleOffered)
         m_parser.addOption(m_style);
+    m_parser.addOption(m_weekStart);
     m_parser.addOption(m_force);
 }
 
@@ -139,7 +151,7 @@ bool ScriptOptions::parse(const QStringList &arguments)
         return fail(QStringLiteral("Unexpected argument '%1'.").arg(m_parser.positionalArguments().first()));
 
     // Every option with a value is given once, and a file name is not empty.
-    std::vector<const QCommandLineOption *> valued{&m_book, &m_passwordFile};
+    std::vector<const QCommandLineOption *> valued{&m_book, &m_passwordFile, &m_weekStart};
     if (m_styleOffered)
         valued.push_back(&m_style);
     for (const ActionOption &a : m_actions)
@@ -149,10 +161,7 @@ bool ScriptOptions::parse(const QStringList &arguments)
         if (values.size() > 1)
             return fail(QStringLiteral("Option '%1' is given more than once.").arg(option->names().first()));
         if (!values.isEmpty() && values.first().isEmpty() && option->names().first() != kBirthdays)
-            return fail(QStringLiteral("Option '%1' needs a %2.")
-                            .arg(option->names().first(), option->valueName() == QLatin1String("NAME")
-                                                              ? QStringLiteral("name")
-                                                              : QStringLiteral("file name")));
+            return fail(QStringLiteral("Option '%1' needs a value.").arg(option->names().first()));
     }
 
     // Exactly one action.
@@ -168,7 +177,7 @@ bool ScriptOptions::parse(const QStringList &arguments)
         chosen = &a;
     }
     if (!chosen)
-        return fail(QStringLiteral("Nothing to do: give %1.").arg(names.join(QStringLiteral(", "))));
+        return fail(QStringLiteral("Nothing to do: give one of %1.").arg(names.join(QStringLiteral(", "))));
     m_request.action = chosen->action;
     m_request.book = m_parser.value(m_book);
     m_request.passwordFile = m_parser.value(m_passwordFile);
@@ -177,6 +186,19 @@ bool ScriptOptions::parse(const QStringList &arguments)
         m_request.style = m_parser.value(m_style);
         if (m_parser.isSet(m_style) && !takesStyle(chosen->action))
             return fail(QStringLiteral("Option '--style' does not go with %1.").arg(dashed(chosen->option)));
+    }
+    if (m_parser.isSet(m_weekStart)) {
+        if (chosen->action != Action::Calendar)
+            return fail(
+                QStringLiteral("Option '--week-start' does not go with %1.").arg(dashed(chosen->option)));
+        const QString day = m_parser.value(m_weekStart).toLower();
+        if (day == QLatin1String("monday"))
+            m_request.weekStart = QStringLiteral("Monday");
+        else if (day == QLatin1String("sunday"))
+            m_request.weekStart = QStringLiteral("Sunday");
+        else
+            return fail(QStringLiteral("Option '--week-start' takes monday or sunday, not '%1'.")
+                            .arg(m_parser.value(m_weekStart)));
     }
     if (chosen->action == Action::Birthdays)
         return readDays(m_parser.value(chosen->option));

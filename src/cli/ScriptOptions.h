@@ -15,6 +15,7 @@ struct ScriptRequest {
         Help,      // --help: the usage text
         Version,   // --version: "Velmora 1.3.4"
         Birthdays, // --birthdays [DAYS]: the birthdays of today and the next days
+        Calendar,  // --calendar FOLDER [--week-start DAY] [--style NAME]
     };
     Action action = Action::Help;
     QString book;            // --book FILE; empty: the default book
@@ -22,6 +23,7 @@ struct ScriptRequest {
     std::optional<int> days; // --birthdays DAYS; none: the reminder's days
     QString target;          // the file or folder an action writes or reads
     QString style;           // --style NAME; empty: the style of the settings
+    QString weekStart;       // --week-start: "Monday", "Sunday"; empty: the settings'
     bool force = false;      // --force: output files may replace existing ones
 };
 
@@ -57,6 +59,7 @@ private:
     QCommandLineOption m_book;
     QCommandLineOption m_passwordFile;
     QCommandLineOption m_style;
+    QCommandLineOption m_weekStart;
     QCommandLineOption m_force;
     std::vector<ActionOption> m_actions;
     bool m_styleOffered = false; // --style, offered when an action takes it

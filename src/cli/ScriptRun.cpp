@@ -1,17 +1,47 @@
 #include "cli/ScriptRun.h"
 
+#include "app/Clock.h"
+#include "app/Seams.h"
+#include "birthdays/CalendarGenerator.h"
+#include "birthdays/CalendarSaver.h"
+#include "birthdays/CalendarStyles.h"
 #include "cli/BirthdayLines.h"
 #include "cli/ConsolePrompts.h"
 #include "cli/ScriptBook.h"
 #include "cli/ScriptOptions.h"
+#include "cli/ScriptOutput.h"
+#include "settings/Settings.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 #include <QTextStream>
 
 namespace velmora {
 
 namespace {
+
 const QLatin1String kProgram("velmora: ");
+
+// A message of the core (made for a message box) on one line.
+QString oneLine(const QString &text)
+{
+    QStringList parts;
+    for (const QString &line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QString part = line.trimmed();
+        if (!part.isEmpty())
+            parts << part;
+    }
+    QString joined;
+    for (const QString &part : parts) {
+        if (!joined.isEmpty())
+            joined += joined.endsWith(QLatin1Char(':')) ? QStringLiteral(" ") : QStringLiteral(": ");
+        joined += part;
+    }
+    return joined;
 }
+
+} // namespace
 
 ScriptRun::ScriptRun(QTextStream &out, QTextStream &err, ConsolePrompts &prompts)
     : m_out(out), m_err(err), m_prompts(prompts)
@@ -45,6 +75,8 @@ ScriptRun::Status ScriptRun::run(const QStringList &arguments)
         return finishOutput();
     case ScriptRequest::Action::Birthdays:
         return birthdays(request);
+    case ScriptRequest::Action::Calendar:
+        return calendar(request);
     }
     return Done;
 }
@@ -60,6 +92,63 @@ ScriptRun::Status ScriptRun::birthdays(const ScriptRequest &request)
     for (const QString &line : lines)
         m_out << line << '\n';
     return finishOutput();
+}
+
+ScriptRun::Status ScriptRun::calendar(const ScriptRequest &request)
+{
+    if (!request.style.isEmpty() && !CalendarStyles::names().contains(request.style)) {
+        m_err << kProgram
+              << QStringLiteral("There is no calendar style '%1': choose one of %2.")
+                     .arg(request.style, CalendarStyles::names().join(QStringLiteral(", ")))
+              << Qt::endl;
+        return Failed;
+    }
+    QString error;
+    const QString folder = ScriptOutput::folder(request.target, error);
+    if (folder.isEmpty())
+        return fail(error);
+    if (!QFileInfo(folder).isDir())
+        return fail(QStringLiteral("Cannot write into %1: the folder does not exist.").arg(folder));
+    // The files the calendar is made of, all checked before anything is
+    // written: existing ones are replaced only with --force.
+    const QString pages = QDir(folder).filePath(QStringLiteral("Calendar"));
+    QStringList files{QStringLiteral("calendar.css")};
+    const int firstYear = clock().today().year() - 1;
+    for (int year = firstYear; year < firstYear + 3; ++year)
+        for (int month = 1; month <= 12; ++month)
+            files << CalendarGenerator::pageFileName(year, month);
+    for (const QString &name : files) {
+        const QString path = pages + QLatin1Char('/') + name;
+        if (QFileInfo::exists(path) && !request.force)
+            return fail(QStringLiteral("%1 exists: give --force to replace the calendar.").arg(path));
+    }
+
+    ScriptBook book;
+    if (const QString openError = book.openForReading(request); !openError.isEmpty())
+        return fail(openError);
+    // The choices of this run go into the run's own copy of the settings,
+    // where the generator looks for them.
+    if (!request.weekStart.isEmpty())
+        saveSetting(QStringLiteral("Week Start"), request.weekStart);
+    if (!request.style.isEmpty())
+        saveSetting(QStringLiteral("Css Calendar"), request.style);
+    CalendarGenerator generator;
+    if (!generator.generateCalendar())
+        return fail(QStringLiteral("The calendar could not be made: %1").arg(oneLine(generator.errorText())));
+    CalendarSelection all;
+    all.firstYear = generator.firstYear();
+    for (auto &year : all.months)
+        year.fill(true);
+    m_prompts.setAnswerYes(request.force);
+    CalendarSaver saver;
+    const bool saved = saver.saveCalendarPages(all, generator.folder(), folder);
+    generator.deleteCalendarFiles();
+    if (!saved)
+        return fail(QStringLiteral("The calendar could not be saved: %1").arg(oneLine(saver.errorText())));
+    if (saver.copied() != int(files.size()))
+        return fail(
+            QStringLiteral("The calendar could not be saved: a file appeared in %1 meanwhile.").arg(pages));
+    return Done;
 }
 
 ScriptRun::Status ScriptRun::finishOutput()

@@ -27,6 +27,7 @@ public:
 
 private:
     Status birthdays(const ScriptRequest &request);
+    Status calendar(const ScriptRequest &request);
     Status fail(const QString &message);
     Status finishOutput();
     Status usageError(const ScriptOptions &options);

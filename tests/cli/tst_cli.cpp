@@ -5,7 +5,9 @@
 #include "TestEnv.h"
 #include "TestFiles.h"
 
+#include "birthdays/CalendarGenerator.h"
 #include "settings/Settings.h"
+#include "store/Database.h"
 
 #include <QDir>
 #include <QProcess>
@@ -143,6 +145,10 @@ private slots:
     void defaultBook();
     void readOnly();
     void noPlatformPlugin();
+    void calendar_data();
+    void calendar();
+    void calendarRefused_data();
+    void calendarRefused();
     void terminalPassword_data();
     void terminalPassword();
 
@@ -175,7 +181,7 @@ void TstCli::usage_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("out");   // stdout contains this
-    QTest::addColumn<QString>("error"); // the first line of stderr
+    QTest::addColumn<QString>("error"); // the start of the first line of stderr
 
     const QString usage = QStringLiteral("Usage:");
     QTest::newRow("help") << QStringList{"--help"} << 0 << QStringLiteral("--birthdays [DAYS]") << QString();
@@ -188,7 +194,8 @@ void TstCli::usage_data()
         << QStringList{"--birthdays", "--password", "x"} << 2 << QString()
         << QStringLiteral("velmora: Unknown option 'password'.");
     QTest::newRow("nothing to do") << QStringList{"--book", "a.mdb"} << 2 << QString()
-                                   << QStringLiteral("velmora: Nothing to do: give --birthdays.");
+                                   << QStringLiteral(
+                                          "velmora: Nothing to do: give one of --birthdays, --calendar");
     QTest::newRow("days not a number")
         << QStringList{"--birthdays", "week"} << 2 << QString()
         << QStringLiteral("velmora: DAYS of --birthdays must be a whole number of 0 or more, not 'week'.");
@@ -200,7 +207,7 @@ void TstCli::usage_data()
     QTest::newRow("book twice") << QStringList{"--birthdays", "--book", "a", "--book", "b"} << 2 << QString()
                                 << QStringLiteral("velmora: Option 'book' is given more than once.");
     QTest::newRow("empty book") << QStringList{"--birthdays", "--book="} << 2 << QString()
-                                << QStringLiteral("velmora: Option 'book' needs a file name.");
+                                << QStringLiteral("velmora: Option 'book' needs a value.");
     QTest::newRow("book without value") << QStringList{"--birthdays", "--book"} << 2 << QString()
                                         << QStringLiteral("velmora: Missing value after '--book'.");
 }
@@ -219,7 +226,7 @@ void TstCli::usage()
         QCOMPARE(r.err, QString());
     } else {
         QCOMPARE(r.out, QString());
-        QCOMPARE(r.err.section(QLatin1Char('\n'), 0, 0), error);
+        QVERIFY2(r.err.section(QLatin1Char('\n'), 0, 0).startsWith(error), qPrintable(r.err));
         // A usage error shows the usage text too.
         QVERIFY2(r.err.contains(QStringLiteral("Usage:")) && r.err.contains(QStringLiteral("--book <FILE>")),
                  qPrintable(r.err));
@@ -425,6 +432,120 @@ void TstCli::noPlatformPlugin()
                    {}, QStringLiteral("/dev/full"));
     QCOMPARE(full.err, QStringLiteral("velmora: Cannot write to standard output.\n"));
     QCOMPARE(full.status, 1);
+}
+
+void TstCli::calendar_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("settings"); // as the windows would have them for the same choice
+    QTest::addColumn<QStringList>("stored");   // in the settings file before the run
+
+    QTest::newRow("the settings' week start and style")
+        << QStringList{} << QStringList{"Week Start=Sunday", "Css Calendar=Ocean"}
+        << QStringList{"Week Start=Sunday", "Css Calendar=Ocean"};
+    QTest::newRow("week start and style chosen")
+        << QStringList{"--week-start", "Sunday", "--style", "Forest"}
+        << QStringList{"Week Start=Sunday", "Css Calendar=Forest"} << QStringList{"Css Calendar=Ocean"};
+    QTest::newRow("monday over a stored sunday")
+        << QStringList{"--week-start=monday"} << QStringList{"Week Start=Monday", "Css Calendar=Classic"}
+        << QStringList{"Week Start=Sunday", "Css Calendar=Classic"};
+}
+
+// The calendar a script writes is the one the calendar window saves for the
+// same week start and style, and the user's settings stay as they were.
+void TstCli::calendar()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, settings);
+    QFETCH(QStringList, stored);
+    TestEnv env;
+    QVERIFY(QDir().mkpath(env.programFolder() + QStringLiteral("/Calendar")));
+    for (const QFileInfo &sheet :
+         QDir(QStringLiteral(VELMORA_BUILD_DIR "/Calendar")).entryInfoList(QDir::Files))
+        QVERIFY(QFile::copy(sheet.filePath(),
+                            env.programFolder() + QStringLiteral("/Calendar/") + sheet.fileName()));
+    const auto store = [](const QStringList &pairs) {
+        for (const QString &pair : pairs)
+            saveSetting(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
+    };
+    store(stored);
+    env.settings->sync();
+    const QByteArray settingsBefore = readAll(env.settings->fileName());
+    const QString book = env.file(QStringLiteral("book.mdb"));
+    const QString out = env.file(QStringLiteral("out"));
+    QVERIFY(QDir().mkpath(out));
+    QDate today;
+    const Run r = runOnStableDay(env, QStringList{"--calendar", "out", "--book", book} + options, today,
+                                 [&](const QDate &day) { writeBook(book, day); });
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.status, 0);
+    QCOMPARE(readAll(env.settings->fileName()), settingsBefore);
+
+    // The same calendar made here, as the window makes it.
+    env.clock.set(QDateTime(today, QTime(12, 0)));
+    store(settings);
+    QVERIFY(!Database::instance().openForReading(book));
+    CalendarGenerator generator;
+    QVERIFY2(generator.generateCalendar(), qPrintable(generator.errorText()));
+    Database::instance().closeDatabase(false);
+    const QStringList written = QDir(out + QStringLiteral("/Calendar")).entryList(QDir::Files, QDir::Name);
+    QCOMPARE(written.size(), 37);
+    QVERIFY(written.contains(CalendarGenerator::pageFileName(today.year() + 1, 12)));
+    for (const QString &name : written)
+        QVERIFY2(readAll(out + QStringLiteral("/Calendar/") + name) ==
+                     readAll(generator.folder() + QLatin1Char('/') + name),
+                 qPrintable(name));
+}
+
+void TstCli::calendarRefused_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("a page exists")
+        << QStringList{} << 1 << "velmora: %pages/calendar.css exists: give --force to replace the calendar.";
+    QTest::newRow("no such folder") << QStringList{"--calendar", "missing"} << 1
+                                    << "velmora: Cannot write into %root/missing: the folder does not exist.";
+    QTest::newRow("no such style")
+        << QStringList{"--style", "Plaid"} << 1
+        << "velmora: There is no calendar style 'Plaid': choose one of Classic, Forest, "
+           "Ocean, Orange.";
+    QTest::newRow("no such day") << QStringList{"--week-start", "friday"} << 2
+                                 << "velmora: Option '--week-start' takes monday or sunday, not 'friday'.";
+    QTest::newRow("week start without calendar")
+        << QStringList{"--birthdays", "--week-start", "monday"} << 2
+        << "velmora: Option '--week-start' does not go with --birthdays.";
+}
+
+void TstCli::calendarRefused()
+{
+    QFETCH(QStringList, options);
+    QFETCH(int, status);
+    QFETCH(QString, error);
+    TestEnv env;
+    const QString book = env.file(QStringLiteral("book.mdb"));
+    writeBook(book, QDate::currentDate());
+    const QString pages = env.file(QStringLiteral("out/Calendar"));
+    writeFile(pages + QStringLiteral("/calendar.css"), "mine");
+    QStringList arguments{QStringLiteral("--book"), book};
+    if (!options.contains(QStringLiteral("--calendar")) && !options.contains(QStringLiteral("--birthdays")))
+        arguments << QStringLiteral("--calendar") << QStringLiteral("out");
+    const Run r = runProgram(env, arguments + options);
+    QCOMPARE(r.status, status);
+    error.replace(QStringLiteral("%pages"), pages).replace(QStringLiteral("%root"), env.root());
+    QCOMPARE(r.err.section(QLatin1Char('\n'), 0, 0), error);
+    QCOMPARE(QDir(pages).entryList(QDir::Files), QStringList{QStringLiteral("calendar.css")});
+    QCOMPARE(readAll(pages + QStringLiteral("/calendar.css")), QByteArray("mine"));
+
+    if (QTest::currentDataTag() == QByteArray("a page exists")) {
+        // --force replaces it.
+        const Run forced = runProgram(env, arguments + QStringList{QStringLiteral("--force")});
+        QCOMPARE(forced.err, QString());
+        QCOMPARE(forced.status, 0);
+        QCOMPARE(QDir(pages).entryList(QDir::Files).size(), 37);
+        QVERIFY(readAll(pages + QStringLiteral("/calendar.css")) != QByteArray("mine"));
+    }
 }
 
 void TstCli::terminalPassword_data()
