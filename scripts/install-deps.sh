@@ -9,6 +9,9 @@ packages=(
   libsqlcipher-dev sqlcipher sqlite3
   libbenchmark-dev
   xvfb xauth
+  # xdg-email opens the mail composer when no sendmail is installed; the
+  # mail tests read messages back with Python's own mail parser.
+  xdg-utils python3
 )
 
 missing=()

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QStringEncoder>
 
+#include <algorithm>
+
 namespace velmora {
 
 PageWriter::PageWriter(QString path, PageEncoding encoding) : m_path(std::move(path)), m_encoding(encoding) {}
@@ -72,6 +74,9 @@ QString escapeXml(QStringView text)
 
 QByteArray latin1WithReferences(QStringView text)
 {
+    // Most pages hold nothing beyond ISO-8859-1: one conversion of the whole.
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x100; }))
+        return text.toLatin1();
     QByteArray out;
     out.reserve(text.size());
     const qsizetype n = text.size();

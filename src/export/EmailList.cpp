@@ -23,7 +23,7 @@ QString emailPersonsStatement(const QString &listSetting)
                                           : QStringLiteral("ORDER BY Lastname, Firstname "));
 }
 
-DbError loadEmailPersons(const QString &listSetting, std::vector<EmailPerson> &persons)
+DbError loadEmailPersons(const QString &listSetting, std::vector<PickerPerson> &persons)
 {
     persons.clear();
     Recordset rs;
@@ -36,10 +36,7 @@ DbError loadEmailPersons(const QString &listSetting, std::vector<EmailPerson> &p
     const QString email = QStringLiteral("Email");
     persons.reserve(size_t(rs.recordCount()));
     for (; !rs.eof(); rs.moveNext()) {
-        const QString firstName = trimBlanks(rs.text(first));
-        const QString lastName = trimBlanks(rs.text(last));
-        const QString name = firstNameFirst ? firstName + QLatin1Char(' ') + lastName
-                                            : lastName + QLatin1Char(' ') + firstName;
+        const QString name = pickerDisplayName(rs.text(first), rs.text(last), firstNameFirst);
         persons.push_back({rs.field(nr).toInt(),
                            name + QStringLiteral(" (") + trimBlanks(rs.text(email)) + QLatin1Char(')')});
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/PickerPerson.h"
 #include "store/Engine.h"
 
 #include <QString>
@@ -10,17 +11,12 @@ namespace velmora {
 // The e-mail address list: the first e-mail address of chosen persons in one
 // line, for the address field of a mail program.
 
-// A person who can be chosen: one with an e-mail address of order 1. text is
-// the display name in the name order, " (", that address and ")".
-struct EmailPerson {
-    int contactnr = 0;
-    QString text;
-};
-
 // The statement that lists the persons with a first e-mail address, in the
 // name order of the setting "List".
 QString emailPersonsStatement(const QString &listSetting);
-DbError loadEmailPersons(const QString &listSetting, std::vector<EmailPerson> &persons);
+// Those persons for the picker: each person's text is the display name in
+// the name order, " (", the address of order 1 and ")".
+DbError loadEmailPersons(const QString &listSetting, std::vector<PickerPerson> &persons);
 
 // The statement that reads the first addresses of the chosen persons (in the
 // order they were chosen) sorted by name, ties by Contactnr.

@@ -27,9 +27,13 @@ constexpr int kWordBytes = 39;
 // Characters of one RFC 2231 section.
 constexpr int kSectionLength = 60;
 
+// A character of a local part: RFC 5322 atext, and letters and marks beyond
+// ASCII (internationalised addresses).
 bool isAtext(QChar c)
 {
-    if (c.unicode() > 0x7e || c.unicode() <= 0x20)
+    if (c.unicode() >= 0x80)
+        return (c.isLetterOrNumber() || c.isMark()) && !c.isSurrogate();
+    if (c.unicode() <= 0x20 || c.unicode() == 0x7f)
         return false;
     if (c.isLetterOrNumber())
         return true;
@@ -268,14 +272,16 @@ MailError sendMail(const MailMessage &message)
 
 MailError composeMail(const MailMessage &message)
 {
+    // No recipient leaves the address to the user in the composer.
     const QString to = plainRecipient(message.to);
-    if (to.isEmpty())
+    if (to.isEmpty() && !trimBlanks(message.to).isEmpty())
         return badRecipient(message.to);
     QStringList arguments{QStringLiteral("--utf8"), QStringLiteral("--subject"), message.subject,
                           QStringLiteral("--body"), normalLineEnds(message.text)};
     for (const QString &path : message.attachments)
         arguments << QStringLiteral("--attach") << QFileInfo(path).absoluteFilePath();
-    arguments << to;
+    if (!to.isEmpty())
+        arguments << to;
     if (!launcher().startProgram(QStringLiteral("xdg-email"), arguments))
         return {kMailNoComposer, T("The mail program of the desktop could not be started.")};
     return {};
@@ -458,7 +464,7 @@ QByteArray buildMessage(const MailMessage &message, const std::vector<QByteArray
         size += content.size() / 57 * 78 + 1024;
     QByteArray out;
     out.reserve(size);
-    out += "To: " + message.to.toLatin1() + '\n';
+    out += "To: " + message.to.toUtf8() + '\n';
     out += "Subject: " + headerText(message.subject, 7) + '\n';
     out += "Date: " + dateText(date) + '\n';
     out += "Message-ID: " + messageId + '\n';

@@ -21,7 +21,8 @@ struct MailMessage {
 
 // The recipient as the message will carry it: one plain address
 // (local@domain), blanks around it removed, a non-ASCII domain in its ASCII
-// form. Empty when the text is anything else: no second address, no name,
+// form (a non-ASCII local part stays: mail servers that speak SMTPUTF8
+// deliver it). Empty when the text is anything else: no second address, no name,
 // no line break, nothing that a header could be made of.
 QString plainRecipient(const QString &text);
 
@@ -31,7 +32,9 @@ QString plainRecipient(const QString &text);
 MailError sendMail(const MailMessage &message);
 
 // Opens the desktop's mail composer (xdg-email) with the recipient, subject,
-// text and attachments filled in: the way out when no sendmail is installed.
+// text and attachments filled in: the way out when no sendmail is installed,
+// and a way to attach files to a message the user addresses (an empty
+// recipient leaves the address field to the user).
 MailError composeMail(const MailMessage &message);
 
 // sendMail() with its failures told to the user: a recipient that is not

@@ -15,10 +15,10 @@ namespace {
 const QString kFirst = QStringLiteral("First name Last name");
 const QString kLast = QStringLiteral("Last name First name");
 
-QStringList texts(const std::vector<EmailPerson> &persons)
+QStringList texts(const std::vector<PickerPerson> &persons)
 {
     QStringList out;
-    for (const EmailPerson &p : persons)
+    for (const PickerPerson &p : persons)
         out << QString::number(p.contactnr) + QLatin1Char(' ') + p.text;
     return out;
 }
@@ -73,7 +73,7 @@ private slots:
     {
         QFETCH(QString, order);
         QFETCH(QStringList, expected);
-        std::vector<EmailPerson> persons;
+        std::vector<PickerPerson> persons;
         QVERIFY(!loadEmailPersons(order, persons));
         // The two Anna Berg may come in either order; the rest is fixed.
         const QStringList got = texts(persons);

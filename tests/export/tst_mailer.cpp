@@ -96,8 +96,9 @@ private slots:
                                    << "";
         QTest::newRow("empty label") << "a@example..org"
                                      << "";
-        QTest::newRow("non-ASCII local") << "jürgen@example.org"
-                                         << "";
+        QTest::newRow("non-ASCII local") << "jürgen@bücher.de"
+                                         << "jürgen@xn--bcher-kva.de";
+        QTest::newRow("control beyond ASCII") << QStringLiteral("a\u0085b@example.org") << "";
     }
     void plainRecipient()
     {
@@ -115,24 +116,27 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("names");
         QTest::addColumn<int>("size");
+        QTest::addColumn<QString>("to");
+        const QString plain = QStringLiteral(" anna+box@example.org ");
 
         QTest::newRow("ASCII") << "Velmora database: Velmora.mdb"
                                << "Here it is.\r\n\r\n---\r\nVelmora 1.3.4" << QStringList{"Velmora.mdb"}
-                               << 70000;
+                               << 70000 << plain;
         QTest::newRow("non-ASCII") << QString::fromUtf8("Adressbuch: Größe ✓ 日本語")
                                    << QString::fromUtf8("Grüße\r\n= end ")
-                                   << QStringList{QString::fromUtf8("Bücher €.mdb")} << 1;
+                                   << QStringList{QString::fromUtf8("Bücher €.mdb")} << 1
+                                   << QStringLiteral("jürgen@bücher.de");
         QTest::newRow("long names") << QString(120, QChar(0x00e9)) +
                                            QStringLiteral(" and a long tail of words to fold")
                                     << QString(300, QLatin1Char('x')) + QStringLiteral("\nFrom here")
                                     << QStringList{QString(80, QChar(0x00fc)) + QStringLiteral(".mdb"),
                                                    QStringLiteral("quote \"and\\ back.txt")}
-                                    << 58;
+                                    << 58 << plain;
         QTest::newRow("line break in names")
             << QStringLiteral("one\nBcc: x@example.org") << QStringLiteral("\n.\n")
-            << QStringList{QStringLiteral("a\nb.mdb")} << 0;
+            << QStringList{QStringLiteral("a\nb.mdb")} << 0 << plain;
         QTest::newRow("no attachment")
-            << QStringLiteral("Hi") << QStringLiteral("Only text") << QStringList{} << 0;
+            << QStringLiteral("Hi") << QStringLiteral("Only text") << QStringList{} << 0 << plain;
     }
     void messageReachesSendmail()
     {
@@ -140,11 +144,12 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QStringList, names);
         QFETCH(int, size);
+        QFETCH(QString, to);
         test::TestEnv env;
         test::FakeSendmail sendmail(env.file(QStringLiteral("bin")));
         ScriptTransport transport(sendmail.program());
 
-        MailMessage message{QStringLiteral(" anna+box@example.org "), subject, text, {}};
+        MailMessage message{to, subject, text, {}};
         std::vector<QByteArray> contents;
         for (int i = 0; i < names.size(); ++i) {
             contents.push_back(binary(size + i));
@@ -166,7 +171,7 @@ private slots:
         const QJsonObject mail = test::parseMail(sendmail.messagePath(), env.file(QStringLiteral("out")));
         QVERIFY(!mail.isEmpty());
         QCOMPARE(mail[QStringLiteral("defects")].toArray().size(), 0);
-        QCOMPARE(mail[QStringLiteral("To")].toString(), QStringLiteral("anna+box@example.org"));
+        QCOMPARE(mail[QStringLiteral("To")].toString(), velmora::plainRecipient(to));
         QCOMPARE(mail[QStringLiteral("count To")].toInt(), 1);
         QCOMPARE(mail[QStringLiteral("count Cc")].toInt(), 0);
         QCOMPARE(mail[QStringLiteral("count Bcc")].toInt(), 0);
@@ -316,6 +321,21 @@ private slots:
         } else {
             QVERIFY(env.launcher.programs.empty());
         }
+    }
+
+    // The composer without a recipient leaves the address to the user; a
+    // recipient that is not one address is refused there too.
+    void composer()
+    {
+        test::TestEnv env;
+        QVERIFY(!composeMail(
+            {QString(), QStringLiteral("S"), QStringLiteral("a\r\nb"), {QStringLiteral("/x/e.htm")}}));
+        QCOMPARE(env.launcher.programs.size(), size_t(1));
+        QCOMPARE(env.launcher.programs[0], (QStringList{"xdg-email", "--utf8", "--subject", "S", "--body",
+                                                        "a\nb", "--attach", "/x/e.htm"}));
+        QCOMPARE(composeMail({QStringLiteral("a@b, c@d"), {}, {}, {}}).number, kMailBadRecipient);
+        env.launcher.programStarts = false;
+        QCOMPARE(composeMail({QStringLiteral("a@example.org"), {}, {}, {}}).number, kMailNoComposer);
     }
 
     void badRecipientIsOnlyShown()

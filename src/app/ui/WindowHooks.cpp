@@ -3,6 +3,8 @@
 #include "birthdays/ui/CalendarWindow.h"
 #include "birthdays/ui/ReminderOptionsWindow.h"
 #include "editor/ui/PersonCommands.h"
+#include "export/ui/EmailWindow.h"
+#include "export/ui/ExportWindow.h"
 #include "export/ui/SendEmailWindow.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "search/ui/SearchWindow.h"
@@ -24,8 +26,10 @@ void installWindowHooks(MainWindow &window)
         return false;
     };
     hooks.advancedSearch = &SearchWindow::run;
+    hooks.exportPersons = [&window](QWidget *parent) { ExportWindow::run(parent, window); };
     hooks.birthdayCalendar = &CalendarWindow::run;
     hooks.sendDatabase = &SendEmailWindow::showSendDatabase;
+    hooks.emailList = [&window](QWidget *parent) { EmailWindow::run(parent, mainListState(window)); };
     hooks.reminderOptions = [](QWidget *parent) {
         ReminderOptionsWindow options(parent);
         options.exec();

@@ -1,0 +1,8 @@
+#pragma once
+
+namespace velmora {
+
+// The formats of the export window, in the order of its option buttons.
+enum class ExportFormat { Text, Html };
+
+} // namespace velmora
