@@ -32,7 +32,7 @@ QStringList withOptionalDays(const QStringList &arguments)
 // The actions that write styled pages.
 bool takesStyle(ScriptRequest::Action action)
 {
-    return action == ScriptRequest::Action::Calendar;
+    return action == ScriptRequest::Action::Calendar || action == ScriptRequest::Action::ExportHtml;
 }
 
 QString dashed(const QCommandLineOption &option)
@@ -53,7 +53,7 @@ ScriptOptions::ScriptOptions()
                      QStringLiteral("FILE")),
       m_style(QStringLiteral("style"),
               QStringLiteral("The style of the pages instead of the style of the settings: a style sheet "
-                             "of the Calendar folder for --calendar."),
+                             "of the Css folder for --export-html, of the Calendar folder for --calendar."),
               QStringLiteral("NAME")),
       m_weekStart(QStringLiteral("week-start"),
                   QStringLiteral("The day the weeks of --calendar start with: monday or sunday (default: "
@@ -75,6 +75,18 @@ ScriptOptions::ScriptOptions()
                             "next year with calendar.css, into FOLDER/Calendar."),
              QStringLiteral("FOLDER")),
          Action::Calendar},
+        {QCommandLineOption(
+             QStringLiteral("export-text"),
+             QStringLiteral("Export every person with every detail as plain text into FILE, in "
+                            "the name order of the settings."),
+             QStringLiteral("FILE")),
+         Action::ExportText},
+        {QCommandLineOption(
+             QStringLiteral("export-html"),
+             QStringLiteral("Export every person with every detail as an XHTML page into FILE, "
+                            "in the name order of the settings, with its style sheet inside."),
+             QStringLiteral("FILE")),
+         Action::ExportHtml},
     };
 
     m_parser.setApplicationDescription(

@@ -10,6 +10,10 @@
 #include "cli/ScriptBook.h"
 #include "cli/ScriptOptions.h"
 #include "cli/ScriptOutput.h"
+#include "export/ExportOptions.h"
+#include "export/HtmlExport.h"
+#include "export/PickerPerson.h"
+#include "export/TextExport.h"
 #include "settings/Settings.h"
 
 #include <QDir>
@@ -77,6 +81,9 @@ ScriptRun::Status ScriptRun::run(const QStringList &arguments)
         return birthdays(request);
     case ScriptRequest::Action::Calendar:
         return calendar(request);
+    case ScriptRequest::Action::ExportText:
+    case ScriptRequest::Action::ExportHtml:
+        return exportPersons(request);
     }
     return Done;
 }
@@ -148,6 +155,47 @@ ScriptRun::Status ScriptRun::calendar(const ScriptRequest &request)
     if (saver.copied() != int(files.size()))
         return fail(
             QStringLiteral("The calendar could not be saved: a file appeared in %1 meanwhile.").arg(pages));
+    return Done;
+}
+
+ScriptRun::Status ScriptRun::everyPerson(const ScriptBook &book, std::vector<int> &contactnrs)
+{
+    std::vector<PickerPerson> persons;
+    if (const DbError e = loadPickerPersons(getSetting(QStringLiteral("List")), persons))
+        return fail(QStringLiteral("Cannot read the persons of %1: %2").arg(book.path(), e.description));
+    contactnrs.clear();
+    contactnrs.reserve(persons.size());
+    for (const PickerPerson &person : persons)
+        contactnrs.push_back(person.contactnr);
+    return Done;
+}
+
+ScriptRun::Status ScriptRun::exportPersons(const ScriptRequest &request)
+{
+    const bool html = request.action == ScriptRequest::Action::ExportHtml;
+    if (html && !request.style.isEmpty() && !HtmlExport::styleNames().contains(request.style))
+        return fail(QStringLiteral("There is no export style '%1': choose one of %2.")
+                        .arg(request.style, HtmlExport::styleNames().join(QStringLiteral(", "))));
+    QString error;
+    const QString target = ScriptOutput::file(request.target, request.force, error);
+    if (target.isEmpty())
+        return fail(error);
+    ScriptBook book;
+    if (const QString openError = book.openForReading(request); !openError.isEmpty())
+        return fail(openError);
+    std::vector<int> contactnrs;
+    if (const Status s = everyPerson(book, contactnrs); s != Done)
+        return s;
+    // The style of this run goes into the run's own copy of the settings.
+    if (html && !request.style.isEmpty())
+        saveSetting(QStringLiteral("Css"), request.style);
+    const ExportOptions everyDetail;
+    FileResult result = html ? HtmlExport::exportHtml(contactnrs, everyDetail)
+                             : TextExport::exportText(contactnrs, everyDetail);
+    if (result)
+        result = html ? HtmlExport::saveHtmlExport(target) : TextExport::saveTextExport(target);
+    if (!result)
+        return fail(oneLine(result.errorText));
     return Done;
 }
 

@@ -2,12 +2,14 @@
 
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 class QTextStream;
 
 namespace velmora {
 
 class ConsolePrompts;
+class ScriptBook;
 class ScriptOptions;
 struct ScriptRequest;
 
@@ -28,6 +30,10 @@ public:
 private:
     Status birthdays(const ScriptRequest &request);
     Status calendar(const ScriptRequest &request);
+    Status exportPersons(const ScriptRequest &request);
+    // Every person of the open book, in the name order of the settings (what
+    // the export window's Add all chooses).
+    Status everyPerson(const ScriptBook &book, std::vector<int> &contactnrs);
     Status fail(const QString &message);
     Status finishOutput();
     Status usageError(const ScriptOptions &options);

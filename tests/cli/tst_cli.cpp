@@ -6,6 +6,9 @@
 #include "TestFiles.h"
 
 #include "birthdays/CalendarGenerator.h"
+#include "export/HtmlExport.h"
+#include "export/PickerPerson.h"
+#include "export/TextExport.h"
 #include "settings/Settings.h"
 #include "store/Database.h"
 
@@ -149,6 +152,8 @@ private slots:
     void calendar();
     void calendarRefused_data();
     void calendarRefused();
+    void exports_data();
+    void exports();
     void terminalPassword_data();
     void terminalPassword();
 
@@ -195,7 +200,7 @@ void TstCli::usage_data()
         << QStringLiteral("velmora: Unknown option 'password'.");
     QTest::newRow("nothing to do") << QStringList{"--book", "a.mdb"} << 2 << QString()
                                    << QStringLiteral(
-                                          "velmora: Nothing to do: give one of --birthdays, --calendar");
+                                          "velmora: Nothing to do: give one of --birthdays, --calendar, --export-text, --export-html");
     QTest::newRow("days not a number")
         << QStringList{"--birthdays", "week"} << 2 << QString()
         << QStringLiteral("velmora: DAYS of --birthdays must be a whole number of 0 or more, not 'week'.");
@@ -545,6 +550,110 @@ void TstCli::calendarRefused()
         QCOMPARE(forced.status, 0);
         QCOMPARE(QDir(pages).entryList(QDir::Files).size(), 37);
         QVERIFY(readAll(pages + QStringLiteral("/calendar.css")) != QByteArray("mine"));
+    }
+}
+
+void TstCli::exports_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("settings"); // as the windows would have them for the same choice
+    QTest::addColumn<QStringList>("stored");   // in the settings file before the run
+
+    QTest::newRow("text, last name first")
+        << "--export-text" << QStringList{} << QStringList{"List=Last name First name", "Date=yyyy/mm/dd"}
+        << QStringList{"List=Last name First name", "Date=yyyy/mm/dd"};
+    QTest::newRow("xhtml, the settings' style")
+        << "--export-html" << QStringList{} << QStringList{"Css=Ocean"} << QStringList{"Css=Ocean"};
+    QTest::newRow("xhtml, style chosen") << "--export-html" << QStringList{"--style", "Classic"}
+                                         << QStringList{"Css=Classic"} << QStringList{"Css=Ocean"};
+}
+
+// An export written by a script is the one the export window saves with every
+// person and every detail, and the user's settings stay as they were.
+void TstCli::exports()
+{
+    QFETCH(QString, option);
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, settings);
+    QFETCH(QStringList, stored);
+    TestEnv env;
+    QVERIFY(QDir().mkpath(env.programFolder() + QStringLiteral("/Css")));
+    for (const QFileInfo &sheet : QDir(QStringLiteral(VELMORA_BUILD_DIR "/Css")).entryInfoList(QDir::Files))
+        QVERIFY(
+            QFile::copy(sheet.filePath(), env.programFolder() + QStringLiteral("/Css/") + sheet.fileName()));
+    const auto store = [](const QStringList &pairs) {
+        for (const QString &pair : pairs)
+            saveSetting(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
+    };
+    store(stored);
+    env.settings->sync();
+    const QByteArray settingsBefore = readAll(env.settings->fileName());
+    const QString book = env.file(QStringLiteral("book.mdb"));
+    writeBook(book, QDate(2026, 12, 6));
+    {
+        Connection c;
+        QVERIFY(!c.open(book, QString()));
+        run(c,
+            {entry(QStringLiteral("Phone"), 1, 0, QStringLiteral("+46 8 123"), QStringLiteral("home")),
+             entry(QStringLiteral("Email"), 1, 0, QStringLiteral("anna@example.org")),
+             person(6, QStringLiteral("Zoë"), QStringLiteral("<Aa> & \"Co\""), QStringLiteral("#2/29/1988#"),
+                    QStringLiteral("Street 1\r\nTown"), QStringLiteral("see www.example.org"))});
+    }
+    const QString target = env.file(QStringLiteral("export.out"));
+    const Run r = runProgram(
+        env, QStringList{option, QStringLiteral("export.out"), QStringLiteral("--book"), book} + options);
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.status, 0);
+    QCOMPARE(readAll(env.settings->fileName()), settingsBefore);
+
+    // The same export made here, as the export window makes and saves it.
+    store(settings);
+    QVERIFY(!Database::instance().openForReading(book));
+    std::vector<PickerPerson> persons;
+    QVERIFY(!loadPickerPersons(getSetting(QStringLiteral("List")), persons));
+    std::vector<int> numbers;
+    for (const PickerPerson &p : persons)
+        numbers.push_back(p.contactnr);
+    QCOMPARE(numbers.size(), size_t(6));
+    const QString expected = env.file(QStringLiteral("expected.out"));
+    if (option == QLatin1String("--export-text")) {
+        QVERIFY(exportText(numbers, ExportOptions{}));
+        QVERIFY(TextExport::saveTextExport(expected));
+    } else {
+        QVERIFY(exportHtml(numbers, ExportOptions{}));
+        QVERIFY(saveHtmlExport(expected));
+    }
+    Database::instance().closeDatabase(false);
+    QVERIFY(!readAll(expected).isEmpty());
+    QCOMPARE(readAll(target), readAll(expected));
+
+    // An existing file is replaced only with --force.
+    writeFile(target, "mine");
+    const Run refused =
+        runProgram(env, QStringList{option, target, QStringLiteral("--book"), book} + options);
+    QCOMPARE(refused.status, 1);
+    QCOMPARE(refused.err, QStringLiteral("velmora: %1 exists: give --force to replace it.\n").arg(target));
+    QCOMPARE(readAll(target), QByteArray("mine"));
+    const Run forced = runProgram(
+        env,
+        QStringList{option, target, QStringLiteral("--book"), book, QStringLiteral("--force")} + options);
+    QCOMPARE(forced.status, 0);
+    QCOMPARE(readAll(target), readAll(expected));
+
+    // A folder that cannot be written: the message, and nothing left there.
+    const QString locked = env.file(QStringLiteral("locked"));
+    QVERIFY(QDir().mkpath(locked));
+    WriteProtect protect(locked);
+    if (protect.active()) {
+        const Run denied = runProgram(
+            env,
+            QStringList{option, locked + QStringLiteral("/x.out"), QStringLiteral("--book"), book} + options);
+        QCOMPARE(denied.status, 1);
+        QVERIFY2(denied.err.startsWith(QStringLiteral("velmora: ")) &&
+                     denied.err.count(QLatin1Char('\n')) == 1,
+                 qPrintable(denied.err));
+        QCOMPARE(QDir(locked).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
     }
 }
 
