@@ -12,6 +12,8 @@ packages=(
   # xdg-email opens the mail composer when no sendmail is installed; the
   # mail tests read messages back with Python's own mail parser.
   xdg-utils python3
+  # The vCard and iCalendar tests read what is written with Debian's parsers.
+  python3-vobject python3-icalendar python3-dateutil
 )
 
 missing=()

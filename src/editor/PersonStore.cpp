@@ -1,10 +1,10 @@
 #include "editor/PersonStore.h"
 
 #include "app/ErrorLog.h"
+#include "app/PersonKey.h"
 #include "app/Prompts.h"
 #include "app/Seams.h"
 #include "editor/DateOfBirth.h"
-#include "app/PersonKey.h"
 #include "settings/Translate.h"
 #include "store/Sql.h"
 #include "store/Transaction.h"
@@ -179,6 +179,18 @@ DbError PersonStore::addPerson(const PersonDraft &person, int &contactnr)
     int nr = 0;
     if (DbError e = newContactnr(nr))
         return e;
+    if (DbError e = insertPerson(nr, person))
+        return e;
+    if (DbError e = transaction.commit())
+        return e;
+    contactnr = nr;
+    return {};
+}
+
+DbError PersonStore::insertPerson(int nr, const PersonDraft &person)
+{
+    if (DbError e = checkLists(person))
+        return e;
     if (DbError e = executeSql(insertPersonStatement(nr, person)))
         return e;
     for (int pos = 1; pos <= person.phones.size(); ++pos) {
@@ -189,9 +201,6 @@ DbError PersonStore::addPerson(const PersonDraft &person, int &contactnr)
         if (DbError e = executeSql(insertEmailStatement(nr, pos, person.emails.at(pos - 1))))
             return e;
     }
-    if (DbError e = transaction.commit())
-        return e;
-    contactnr = nr;
     return {};
 }
 

@@ -46,6 +46,10 @@ public:
     // e-mail addresses; gives the new number. The date of birth is the draft's
     // SQL value (dateOfBirthToSql).
     static DbError addPerson(const PersonDraft &person, int &contactnr);
+    // The inserts of a new person under a number the caller has chosen, for
+    // callers that write many persons in one transaction of their own (the
+    // vCard import). Runs no transaction itself.
+    static DbError insertPerson(int contactnr, const PersonDraft &person);
     // Overwrites the person and replaces its phones and e-mail addresses.
     static DbError updatePerson(int contactnr, const PersonDraft &person);
     // Reads a person for the edit window: names, address and note trimmed,

@@ -3,6 +3,6 @@
 namespace velmora {
 
 // The formats of the export window, in the order of its option buttons.
-enum class ExportFormat { Text, Html };
+enum class ExportFormat { Text, Html, Vcard, Vcard4 };
 
 } // namespace velmora

@@ -6,6 +6,7 @@
 #include "export/HtmlExport.h"
 #include "export/Mailer.h"
 #include "export/TextExport.h"
+#include "interchange/VcardExport.h"
 #include "settings/Environment.h"
 #include "settings/Settings.h"
 #include "settings/Translate.h"
@@ -15,11 +16,31 @@
 
 namespace velmora {
 
+namespace {
+
+bool isVcard(ExportFormat format)
+{
+    return format == ExportFormat::Vcard || format == ExportFormat::Vcard4;
+}
+
+// The vCard export's file in the private temporary folder (one for each
+// version: both previews may be open).
+QString vcardPath(ExportFormat format)
+{
+    return paths().tempFolder() + (format == ExportFormat::Vcard4 ? QStringLiteral("/Velmora4.vcf")
+                                                                  : QStringLiteral("/Velmora.vcf"));
+}
+
+} // namespace
+
 QString PreviewCommands::outputPath(ExportFormat format)
 {
     switch (format) {
     case ExportFormat::Text:
         return TextExport::outputPath();
+    case ExportFormat::Vcard:
+    case ExportFormat::Vcard4:
+        return vcardPath(format);
     case ExportFormat::Html:
         break;
     }
@@ -32,6 +53,21 @@ FileResult PreviewCommands::exportPersons(ExportFormat format, const std::vector
     switch (format) {
     case ExportFormat::Text:
         return TextExport::exportText(contactnrs, options, progress);
+    case ExportFormat::Vcard:
+    case ExportFormat::Vcard4: {
+        VcardFields fields;
+        fields.dateOfBirth = options.dateOfBirth;
+        fields.address = options.address;
+        fields.phones = options.phone;
+        fields.phoneDescriptions = options.phoneDescription;
+        fields.emails = options.email;
+        fields.emailDescriptions = options.emailDescription;
+        fields.note = options.note;
+        return VcardExport::exportPersons(QList<int>(contactnrs.begin(), contactnrs.end()),
+                                          format == ExportFormat::Vcard4 ? VcardWriter::Version::V40
+                                                                         : VcardWriter::Version::V30,
+                                          vcardPath(format), fields);
+    }
     case ExportFormat::Html:
         break;
     }
@@ -54,6 +90,12 @@ FileDialog PreviewCommands::saveDialog(ExportFormat format)
         dialog.filter = QStringLiteral("(x)html (*.htm;*.html)|*.htm;*.html");
         dialog.fileName = stem + QStringLiteral(".htm");
         dialog.defaultSuffix = QStringLiteral("htm");
+        break;
+    case ExportFormat::Vcard:
+    case ExportFormat::Vcard4:
+        dialog.filter = QStringLiteral("vCard (*.vcf)|*.vcf");
+        dialog.fileName = stem + QStringLiteral(".vcf");
+        dialog.defaultSuffix = QStringLiteral("vcf");
         break;
     }
     return dialog;
@@ -80,6 +122,10 @@ bool PreviewCommands::save(ExportFormat format, const ProgressCallback &progress
     case ExportFormat::Html:
         result = HtmlExport::saveHtmlExport(target, progress);
         break;
+    case ExportFormat::Vcard:
+    case ExportFormat::Vcard4:
+        result = copyFileSafely(vcardPath(format), target);
+        break;
     }
     if (!result.ok)
         prompts().message(result.errorText, T("Error"), Icon::Exclamation);
@@ -99,6 +145,8 @@ QString PreviewCommands::attachmentPath(ExportFormat format)
 {
     const QString stem = paths().tempFolder() + QStringLiteral("/Velmora") +
                          clock().today().toString(QStringLiteral("yyyyMMdd"));
+    if (isVcard(format))
+        return stem + QStringLiteral(".vcf");
     return stem + (format == ExportFormat::Text ? QStringLiteral(".txt") : QStringLiteral(".htm"));
 }
 
@@ -112,6 +160,10 @@ bool PreviewCommands::email(ExportFormat format, const QString &to, const QStrin
         break;
     case ExportFormat::Html:
         result = HtmlExport::saveHtmlExport(attachment);
+        break;
+    case ExportFormat::Vcard:
+    case ExportFormat::Vcard4:
+        result = copyFileSafely(vcardPath(format), attachment);
         break;
     }
     if (!result.ok) {

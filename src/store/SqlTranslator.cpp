@@ -552,18 +552,38 @@ bool SqlTranslator::translateForEngineSort(const QString &statement, EngineSort 
     return true;
 }
 
+// The first word past blanks and comments, read the way tokenize() reads it
+// without taking the whole statement apart: every statement run asks for it.
 QString SqlTranslator::leadingKeyword(const QString &statement)
 {
-    const std::vector<Token> toks = tokenize(statement);
-    for (const Token &t : toks) {
-        if (isSignificant(t))
-            return t.kind == Kind::Word ? t.upper : QString();
+    const qsizetype n = statement.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const QChar c = statement[i];
+        if (c.isSpace()) {
+            ++i;
+        } else if (c == QLatin1Char('-') && i + 1 < n && statement[i + 1] == QLatin1Char('-')) {
+            while (i < n && statement[i] != QLatin1Char('\n'))
+                ++i;
+        } else if (c == QLatin1Char('/') && i + 1 < n && statement[i + 1] == QLatin1Char('*')) {
+            const qsizetype end = statement.indexOf(QLatin1String("*/"), i + 2);
+            i = end < 0 ? n : end + 2;
+        } else {
+            break;
+        }
     }
-    return QString();
+    if (i >= n || !isWordStart(statement[i]))
+        return QString();
+    qsizetype j = i + 1;
+    while (j < n && isWordChar(statement[j]))
+        ++j;
+    return statement.mid(i, j - i).toUpper();
 }
 
 bool SqlTranslator::parseAlterColumn(const QString &statement, AlterColumn &alter)
 {
+    if (leadingKeyword(statement) != QLatin1String("ALTER"))
+        return false;
     const std::vector<Token> toks = tokenize(statement);
     std::vector<int> sig;
     for (int i = 0; i < int(toks.size()); ++i) {

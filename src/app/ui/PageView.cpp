@@ -226,7 +226,9 @@ bool PageView::loadText(const QUrl &url)
 
 bool PageView::isTextFile(const QUrl &url)
 {
-    return url.path().endsWith(QLatin1String(".txt"), Qt::CaseInsensitive);
+    // Plain text: exports and vCards.
+    return url.path().endsWith(QLatin1String(".txt"), Qt::CaseInsensitive) ||
+           url.path().endsWith(QLatin1String(".vcf"), Qt::CaseInsensitive);
 }
 
 } // namespace velmora

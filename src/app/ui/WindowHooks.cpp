@@ -6,6 +6,7 @@
 #include "export/ui/EmailWindow.h"
 #include "export/ui/ExportWindow.h"
 #include "export/ui/SendEmailWindow.h"
+#include "interchange/ui/ImportVcardWindow.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "search/ui/SearchWindow.h"
 #include "version/ui/CheckVersion.h"
@@ -29,6 +30,7 @@ void installWindowHooks(MainWindow &window)
     hooks.exportPersons = [&window](QWidget *parent) { ExportWindow::run(parent, window); };
     hooks.birthdayCalendar = &CalendarWindow::run;
     hooks.sendDatabase = &SendEmailWindow::showSendDatabase;
+    hooks.importVcard = &ImportVcardWindow::run;
     hooks.emailList = [&window](QWidget *parent) { EmailWindow::run(parent, mainListState(window)); };
     hooks.reminderOptions = [](QWidget *parent) {
         ReminderOptionsWindow options(parent);

@@ -9,6 +9,7 @@
 #include "app/ui/ProgressWindow.h"
 #include "birthdays/CalendarStyles.h"
 #include "birthdays/ui/CalendarSelectionWindow.h"
+#include "interchange/BirthdayIcs.h"
 #include "settings/Settings.h"
 #include "settings/Translate.h"
 
@@ -46,6 +47,9 @@ CalendarWindow::CalendarWindow(QWidget *parent)
             &CalendarWindow::printCalendar);
     connect(addButton(QStringLiteral("Setup"), QStringLiteral("document-page-setup")), &QAction::triggered,
             this, &CalendarWindow::pageSetup);
+    // Every birthday of the book as yearly events for calendar programs.
+    connect(addButton(QStringLiteral("Ics"), QStringLiteral("x-office-calendar")), &QAction::triggered, this,
+            [] { BirthdayIcs::saveBookAs(); });
     m_styleSeparator = m_tlbHtml->addSeparator();
     QAction *css =
         m_tlbHtml->addAction(QIcon::fromTheme(QStringLiteral("preferences-desktop-theme")), QString());
@@ -129,6 +133,7 @@ void CalendarWindow::loadLanguage()
     button(QStringLiteral("Save"))->setText(T("Save"));
     button(QStringLiteral("Print"))->setText(T("Print"));
     button(QStringLiteral("Setup"))->setText(T("Page setup"));
+    button(QStringLiteral("Ics"))->setText(T("iCalendar"));
     m_optMonday->setText(weekCaption(WeekStart::Monday));
     m_optSunday->setText(weekCaption(WeekStart::Sunday));
 }

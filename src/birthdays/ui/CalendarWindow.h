@@ -29,7 +29,7 @@ public:
     static void run(QWidget *parent);
 
     void loadLanguage();
-    // A toolbar button, by its key ("Save", "Print", "Setup", "Css").
+    // A toolbar button, by its key ("Save", "Print", "Setup", "Ics", "Css").
     QAction *button(const QString &key) const { return m_buttons.value(key); }
     // Adds a button keyed key to the toolbar, before the style drop-down.
     QAction *addButton(const QString &key, const QString &themeIcon);

@@ -38,8 +38,9 @@ ExportPreview::ExportPreview(ExportFormat format, QWidget *parent)
     : QWidget(parent, Qt::Window), m_format(format)
 {
     setAttribute(Qt::WA_DeleteOnClose);
-    setObjectName(format == ExportFormat::Text ? QStringLiteral("frmExportTxt")
-                                               : QStringLiteral("frmExportHtml"));
+    // vCards are text: they show in the text preview.
+    setObjectName(format == ExportFormat::Html ? QStringLiteral("frmExportHtml")
+                                               : QStringLiteral("frmExportTxt"));
     m_tlbHtml = new QToolBar(this);
     m_tlbHtml->setObjectName(QStringLiteral("tlbHtml"));
     m_tlbHtml->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -132,7 +133,9 @@ ExportPreview *ExportPreview::exportAndShow(ExportFormat format, const std::vect
 
 void ExportPreview::loadLanguage()
 {
-    setWindowTitle(m_format == ExportFormat::Text ? T("Txt") : T("Html"));
+    setWindowTitle(m_format == ExportFormat::Html   ? T("Html")
+                   : m_format == ExportFormat::Text ? T("Txt")
+                                                    : QStringLiteral("vCard"));
     button(QStringLiteral("Save"))->setText(T("Save"));
     button(QStringLiteral("Email"))->setText(T("E-mail"));
     button(QStringLiteral("Print"))->setText(T("Print"));

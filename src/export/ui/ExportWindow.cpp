@@ -58,6 +58,8 @@ ExportWindow::ExportWindow(const MainListState &main, QWidget *parent) : QDialog
     new QVBoxLayout(m_fraFormat);
     addFormat(m_fraFormat, "OptTxt", QStringLiteral("TXT"), ExportFormat::Text);
     addFormat(m_fraFormat, "optHtml", QStringLiteral("(X)HTML"), ExportFormat::Html);
+    addFormat(m_fraFormat, "optVcard", QStringLiteral("vCard"), ExportFormat::Vcard);
+    addFormat(m_fraFormat, "optVcard4", QStringLiteral("vCard 4.0"), ExportFormat::Vcard4);
     static_cast<QVBoxLayout *>(m_fraFormat->layout())->addStretch();
     setFormat(ExportFormat::Html);
 

@@ -48,6 +48,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), m_model(new Perso
     buildToolbar();
     buildCentral();
     buildStatusBar();
+    setAcceptDrops(true);
 
     Database &db = Database::instance();
     connect(&db, &Database::opened, this, [this] {
@@ -165,6 +166,7 @@ void MainWindow::showDatabaseOpened()
     } else {
         setMenuEnabled(m_mnuPerson, true);
         action(QStringLiteral("mnuPersonAdd"))->setEnabled(true);
+        action(QStringLiteral("mnuFileImportVcard"))->setEnabled(true);
         button(QStringLiteral("Add"))->setEnabled(true);
     }
 }
@@ -176,8 +178,9 @@ void MainWindow::showDatabaseClosed()
     m_staPath->setToolTip(QString());
     m_staPassword->hide();
     m_staCount->clear();
-    for (const char *name : {"mnuFileClose", "mnuFileCopy", "mnuFileEmail", "mnuPersonEdit",
-                             "mnuPersonRemove", "mnuActionExport", "mnuActionSearch", "mnuActionEmail"})
+    for (const char *name :
+         {"mnuFileClose", "mnuFileCopy", "mnuFileEmail", "mnuFileImportVcard", "mnuPersonEdit",
+          "mnuPersonRemove", "mnuActionExport", "mnuActionSearch", "mnuActionEmail"})
         action(QLatin1String(name))->setEnabled(false);
     setMenuEnabled(m_mnuFilePassword, false);
     setMenuEnabled(m_mnuPerson, false);

@@ -88,6 +88,8 @@ public slots:
     void removePassword();
     void copyDatabase();
     void sendDatabase();
+    // Imports a vCard file (empty path: asks for it).
+    void importVcard(const QString &path = QString());
     void openRecent(int index);
     // Person menu and the list's pop-up
     void addPerson();
@@ -119,6 +121,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // A .vcf file dropped on the window is imported into the open book.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     QAction *makeAction(QMenu *menu, const char *name);

@@ -68,6 +68,8 @@ void MainWindow::buildMenus()
     m_mnuFile->addSeparator();
     connect(makeAction(m_mnuFile, "mnuFileCopy"), &QAction::triggered, this, &MainWindow::copyDatabase);
     connect(makeAction(m_mnuFile, "mnuFileEmail"), &QAction::triggered, this, &MainWindow::sendDatabase);
+    connect(makeAction(m_mnuFile, "mnuFileImportVcard"), &QAction::triggered, this,
+            [this] { importVcard(); });
     m_mnuFile->addSeparator();
     for (int i = 0; i < 3; ++i) {
         auto *recent = m_mnuFile->addAction(QStringLiteral("Recent %1").arg(i + 1));
@@ -300,6 +302,7 @@ void MainWindow::loadLanguage()
     set("mnuFilePasswordRemove", T("Remove"));
     set("mnuFileCopy", T("Copy") + dots);
     set("mnuFileEmail", T("E-mail") + dots);
+    set("mnuFileImportVcard", T("Import vCard") + dots);
     set("mnuFileExit", T("Exit"));
     m_mnuPerson->setTitle(T("Person"));
     set("mnuPersonAdd", T("Add") + dots);

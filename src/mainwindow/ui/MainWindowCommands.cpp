@@ -22,9 +22,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QTreeView>
+#include <QUrl>
 
 namespace velmora {
 
@@ -64,6 +68,47 @@ void MainWindow::sendDatabase()
 {
     if (m_hooks.sendDatabase && Database::instance().isOpen())
         m_hooks.sendDatabase(this);
+}
+
+void MainWindow::importVcard(const QString &path)
+{
+    if (m_hooks.importVcard && writable())
+        m_hooks.importVcard(this, *this, path);
+}
+
+namespace {
+
+// The first local .vcf (or .vcard) file among dropped ones.
+QString droppedVcard(const QMimeData *data)
+{
+    if (!data || !data->hasUrls())
+        return {};
+    for (const QUrl &url : data->urls()) {
+        const QString path = url.toLocalFile();
+        if (path.endsWith(QLatin1String(".vcf"), Qt::CaseInsensitive) ||
+            path.endsWith(QLatin1String(".vcard"), Qt::CaseInsensitive))
+            return path;
+    }
+    return {};
+}
+
+} // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (writable() && !droppedVcard(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    const QString path = droppedVcard(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    importVcard(path);
 }
 
 void MainWindow::openRecent(int index)

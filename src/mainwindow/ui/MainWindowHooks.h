@@ -2,6 +2,7 @@
 
 #include <functional>
 
+class QString;
 class QWidget;
 
 namespace velmora {
@@ -30,6 +31,10 @@ struct MainWindowHooks {
     std::function<void(QWidget *parent)> birthdayCalendar;
     std::function<void(QWidget *parent)> reminderOptions;
     std::function<void(QWidget *parent)> sendDatabase;
+    // Importing a vCard file into the open book: File > Import vCard...
+    // (path empty: the window asks for the file) or a .vcf file dropped on
+    // the window. Rebuilds the list when persons were added.
+    std::function<void(QWidget *parent, ListHost &list, const QString &path)> importVcard;
     // Starts the version check (at start and when it is switched on).
     std::function<void(QWidget *parent)> checkVersion;
 };
