@@ -1,5 +1,6 @@
 #include "cli/ScriptBook.h"
 
+#include "cli/ConsolePrompts.h"
 #include "cli/PasswordSource.h"
 #include "cli/ScriptOptions.h"
 #include "settings/Settings.h"
@@ -36,8 +37,9 @@ void ScriptBook::close()
 {
     Database &db = Database::instance();
     if (m_open)
-        db.closeDatabase(true);
+        db.closeDatabase(m_changed);
     m_open = false;
+    m_changed = false;
     // The password stays in memory no longer than the book is open.
     db.setPassword(QString());
 }
@@ -98,6 +100,28 @@ QString ScriptBook::openForReading(const ScriptRequest &request)
         return openError(m_path, e);
     }
     m_open = true;
+    return {};
+}
+
+QString ScriptBook::openForWriting(const ScriptRequest &request, ConsolePrompts &prompts)
+{
+    if (const QString error = openForReading(request); !error.isEmpty())
+        return error;
+    Database &db = Database::instance();
+    // The book checked out and its password is known: open it again, this
+    // time for writing.
+    db.closeDatabase(true);
+    m_open = false;
+    prompts.clear();
+    if (!db.openDatabase(m_path)) {
+        const QString message = prompts.lastMessage();
+        return message.isEmpty()
+                   ? QStringLiteral("Cannot open the book %1 for writing").arg(m_path)
+                   : QStringLiteral("Cannot open the book %1 for writing: %2").arg(m_path, message);
+    }
+    m_open = true;
+    if (db.isReadOnly())
+        return QStringLiteral("Cannot change the book %1: it is read-only").arg(m_path);
     return {};
 }
 

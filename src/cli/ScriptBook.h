@@ -4,6 +4,7 @@
 
 namespace velmora {
 
+class ConsolePrompts;
 struct ScriptRequest;
 
 // The book a script works on: the one named with --book, else the default
@@ -22,7 +23,14 @@ public:
     // Opens the book of the request for reading. Empty result: the book is
     // open (the current connection). Otherwise what went wrong, in one line.
     QString openForReading(const ScriptRequest &request);
+    // Opens the book for changing it, as the windows open a book (a narrow
+    // one is widened); closing compacts it then. The password is found as
+    // for reading. Messages of the store are taken from prompts.
+    QString openForWriting(const ScriptRequest &request, ConsolePrompts &prompts);
+    // Closes the book. A book opened for writing is compacted when it was
+    // changed (setChanged), as the program compacts on closing.
     void close();
+    void setChanged() { m_changed = true; }
 
     // The full path of the book of the request: --book made absolute, else
     // the "Default database" setting, else the standard book when it exists.
@@ -34,6 +42,7 @@ public:
 private:
     QString m_path;
     bool m_open = false;
+    bool m_changed = false;
 };
 
 } // namespace velmora

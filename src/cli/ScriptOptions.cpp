@@ -87,6 +87,21 @@ ScriptOptions::ScriptOptions()
                             "in the name order of the settings, with its style sheet inside."),
              QStringLiteral("FILE")),
          Action::ExportHtml},
+        {QCommandLineOption(QStringLiteral("export-vcard"),
+                            QStringLiteral("Export every person as vCard 3.0 into FILE, in the name order of "
+                                           "the settings."),
+                            QStringLiteral("FILE")),
+         Action::ExportVcard},
+        {QCommandLineOption(QStringLiteral("export-ics"),
+                            QStringLiteral("Write every birthday of the book as a yearly event into the "
+                                           "iCalendar file FILE."),
+                            QStringLiteral("FILE")),
+         Action::ExportIcs},
+        {QCommandLineOption(QStringLiteral("import-vcard"),
+                            QStringLiteral("Add the persons of the vCard file FILE to the book, leaving out "
+                                           "those it holds already; prints what was done."),
+                            QStringLiteral("FILE")),
+         Action::ImportVcard},
     };
 
     m_parser.setApplicationDescription(

@@ -12,12 +12,15 @@ namespace velmora {
 // What a script asked for on the command line: one action on one book.
 struct ScriptRequest {
     enum class Action {
-        Help,       // --help: the usage text
-        Version,    // --version: "Velmora 1.3.4"
-        Birthdays,  // --birthdays [DAYS]: the birthdays of today and the next days
-        Calendar,   // --calendar FOLDER [--week-start DAY] [--style NAME]
-        ExportText, // --export-text FILE
-        ExportHtml, // --export-html FILE [--style NAME]
+        Help,        // --help: the usage text
+        Version,     // --version: "Velmora 1.3.4"
+        Birthdays,   // --birthdays [DAYS]: the birthdays of today and the next days
+        Calendar,    // --calendar FOLDER [--week-start DAY] [--style NAME]
+        ExportText,  // --export-text FILE
+        ExportHtml,  // --export-html FILE [--style NAME]
+        ExportVcard, // --export-vcard FILE
+        ExportIcs,   // --export-ics FILE
+        ImportVcard, // --import-vcard FILE
     };
     Action action = Action::Help;
     QString book;            // --book FILE; empty: the default book

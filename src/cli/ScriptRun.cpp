@@ -14,6 +14,9 @@
 #include "export/HtmlExport.h"
 #include "export/PickerPerson.h"
 #include "export/TextExport.h"
+#include "interchange/BirthdayIcs.h"
+#include "interchange/VcardExport.h"
+#include "interchange/VcardImport.h"
 #include "settings/Settings.h"
 
 #include <QDir>
@@ -84,6 +87,11 @@ ScriptRun::Status ScriptRun::run(const QStringList &arguments)
     case ScriptRequest::Action::ExportText:
     case ScriptRequest::Action::ExportHtml:
         return exportPersons(request);
+    case ScriptRequest::Action::ExportVcard:
+    case ScriptRequest::Action::ExportIcs:
+        return exportCards(request);
+    case ScriptRequest::Action::ImportVcard:
+        return importCards(request);
     }
     return Done;
 }
@@ -197,6 +205,64 @@ ScriptRun::Status ScriptRun::exportPersons(const ScriptRequest &request)
     if (!result)
         return fail(oneLine(result.errorText));
     return Done;
+}
+
+ScriptRun::Status ScriptRun::exportCards(const ScriptRequest &request)
+{
+    QString error;
+    const QString target = ScriptOutput::file(request.target, request.force, error);
+    if (target.isEmpty())
+        return fail(error);
+    ScriptBook book;
+    if (const QString openError = book.openForReading(request); !openError.isEmpty())
+        return fail(openError);
+    FileResult result;
+    if (request.action == ScriptRequest::Action::ExportIcs) {
+        result = BirthdayIcs::saveBook(target, clock().now());
+    } else {
+        std::vector<int> contactnrs;
+        if (const Status s = everyPerson(book, contactnrs); s != Done)
+            return s;
+        result = VcardExport::exportPersons(QList<int>(contactnrs.begin(), contactnrs.end()),
+                                            VcardWriter::Version::V30, target);
+    }
+    if (!result)
+        return fail(oneLine(result.errorText));
+    return Done;
+}
+
+ScriptRun::Status ScriptRun::importCards(const ScriptRequest &request)
+{
+    const QString file = QDir::cleanPath(QFileInfo(request.target).absoluteFilePath());
+    if (!QFileInfo(file).isFile())
+        return fail(QStringLiteral("vCard file not found: %1").arg(file));
+    ScriptBook book;
+    if (const QString openError = book.openForWriting(request, m_prompts); !openError.isEmpty())
+        return fail(openError);
+    VcardImport import;
+    QString error;
+    if (!import.load(file, error))
+        return fail(oneLine(error));
+    m_prompts.clear();
+    switch (import.write(false)) {
+    case VcardImport::Outcome::Written:
+        book.setChanged();
+        break;
+    case VcardImport::Outcome::NothingNew:
+        break;
+    case VcardImport::Outcome::Declined:
+        return fail(QStringLiteral("The book %1 has room for %2 more persons, the file holds %3 new ones: "
+                                   "nothing was imported.")
+                        .arg(book.path())
+                        .arg(import.freeNumbers())
+                        .arg(import.newPersons(false)));
+    case VcardImport::Outcome::Failed:
+        return fail(QStringLiteral("Nothing was imported: %1").arg(m_prompts.lastMessage()));
+    }
+    m_out << import.summary() << '\n';
+    // Closing the book after an import compacts it, as the program does.
+    book.close();
+    return finishOutput();
 }
 
 ScriptRun::Status ScriptRun::finishOutput()

@@ -31,6 +31,8 @@ private:
     Status birthdays(const ScriptRequest &request);
     Status calendar(const ScriptRequest &request);
     Status exportPersons(const ScriptRequest &request);
+    Status exportCards(const ScriptRequest &request);
+    Status importCards(const ScriptRequest &request);
     // Every person of the open book, in the name order of the settings (what
     // the export window's Add all chooses).
     Status everyPerson(const ScriptBook &book, std::vector<int> &contactnrs);

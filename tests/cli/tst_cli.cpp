@@ -9,6 +9,7 @@
 #include "export/HtmlExport.h"
 #include "export/PickerPerson.h"
 #include "export/TextExport.h"
+#include "interchange/VcardExport.h"
 #include "settings/Settings.h"
 #include "store/Database.h"
 
@@ -154,6 +155,8 @@ private slots:
     void calendarRefused();
     void exports_data();
     void exports();
+    void cards();
+    void importCards();
     void terminalPassword_data();
     void terminalPassword();
 
@@ -198,9 +201,10 @@ void TstCli::usage_data()
     QTest::newRow("no password on the command line")
         << QStringList{"--birthdays", "--password", "x"} << 2 << QString()
         << QStringLiteral("velmora: Unknown option 'password'.");
-    QTest::newRow("nothing to do") << QStringList{"--book", "a.mdb"} << 2 << QString()
-                                   << QStringLiteral(
-                                          "velmora: Nothing to do: give one of --birthdays, --calendar, --export-text, --export-html");
+    QTest::newRow("nothing to do")
+        << QStringList{"--book", "a.mdb"} << 2 << QString()
+        << QStringLiteral("velmora: Nothing to do: give one of --birthdays, --calendar, --export-text, "
+                          "--export-html, --export-vcard, --export-ics, --import-vcard");
     QTest::newRow("days not a number")
         << QStringList{"--birthdays", "week"} << 2 << QString()
         << QStringLiteral("velmora: DAYS of --birthdays must be a whole number of 0 or more, not 'week'.");
@@ -655,6 +659,76 @@ void TstCli::exports()
                  qPrintable(denied.err));
         QCOMPARE(QDir(locked).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
     }
+}
+
+// vCard and iCalendar exports are those of the export and calendar windows.
+void TstCli::cards()
+{
+    TestEnv env;
+    const QString book = env.file(QStringLiteral("book.mdb"));
+    writeBook(book, QDate(2026, 12, 6));
+    saveSetting(QStringLiteral("List"), QStringLiteral("Last name First name"));
+    env.settings->sync();
+    const QString vcf = env.file(QStringLiteral("book.vcf"));
+    const QString ics = env.file(QStringLiteral("book.ics"));
+    Run r = runProgram(env, {QStringLiteral("--export-vcard"), vcf, QStringLiteral("--book"), book});
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.status, 0);
+    r = runProgram(env, {QStringLiteral("--export-ics"), ics, QStringLiteral("--book"), book});
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.status, 0);
+
+    QVERIFY(!Database::instance().openForReading(book));
+    std::vector<PickerPerson> persons;
+    QVERIFY(!loadPickerPersons(getSetting(QStringLiteral("List")), persons));
+    QList<int> numbers;
+    for (const PickerPerson &p : persons)
+        numbers << p.contactnr;
+    const QString expected = env.file(QStringLiteral("expected.vcf"));
+    QVERIFY(VcardExport::exportPersons(numbers, VcardWriter::Version::V30, expected));
+    Database::instance().closeDatabase(false);
+    QCOMPARE(readAll(vcf), readAll(expected));
+    QCOMPARE(readAll(vcf).count("BEGIN:VCARD"), 5);
+    // Four persons have a date of birth; the fifth has no event.
+    QCOMPARE(readAll(ics).count("BEGIN:VEVENT"), 4);
+    QVERIFY(readAll(ics).startsWith("BEGIN:VCALENDAR"));
+}
+
+// An import adds the persons of the file once, compacts the book on closing,
+// and a file that is no vCard leaves the book as it was.
+void TstCli::importCards()
+{
+    TestEnv env;
+    const QString book = env.file(QStringLiteral("book.mdb"));
+    writeBook(book, QDate(2026, 12, 6));
+    const QString vcf = env.file(QStringLiteral("new.vcf"));
+    writeFile(vcf, "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Holm;Ida;;;\r\nFN:Ida Holm\r\nBDAY:1990-03-14\r\n"
+                   "TEL;TYPE=cell:+46 70 111\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nN:Berg;Anna;;;\r\n"
+                   "FN:Anna Berg\r\nEND:VCARD\r\n");
+    const auto count = [&] {
+        Connection c;
+        if (c.open(book, QString()))
+            return QString();
+        return rows(c, QStringLiteral("SELECT Count(*) AS n FROM Person "), {QStringLiteral("n")});
+    };
+    Run r = runProgram(env, {QStringLiteral("--import-vcard"), vcf, QStringLiteral("--book"), book});
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.status, 0);
+    QVERIFY(!r.out.isEmpty());
+    QCOMPARE(count(), QStringLiteral("7"));
+    // The second time nobody is new.
+    r = runProgram(env, {QStringLiteral("--import-vcard"), vcf, QStringLiteral("--book"), book});
+    QCOMPARE(r.status, 0);
+    QCOMPARE(count(), QStringLiteral("7"));
+
+    const QString junk = env.file(QStringLiteral("junk.vcf"));
+    writeFile(junk, "this is no vcard\n");
+    const QByteArray bytes = readAll(book);
+    r = runProgram(env, {QStringLiteral("--import-vcard"), junk, QStringLiteral("--book"), book});
+    QCOMPARE(r.status, 1);
+    QVERIFY2(r.err.startsWith(QStringLiteral("velmora: ")) && r.err.count(QLatin1Char('\n')) == 1,
+             qPrintable(r.err));
+    QCOMPARE(readAll(book), bytes);
 }
 
 void TstCli::terminalPassword_data()
