@@ -105,8 +105,11 @@ QString ScriptBook::openForReading(const ScriptRequest &request)
 
 QString ScriptBook::openForWriting(const ScriptRequest &request, ConsolePrompts &prompts)
 {
-    if (const QString error = openForReading(request); !error.isEmpty())
-        return error;
+    // A book open for reading already has its password.
+    if (!m_open) {
+        if (const QString error = openForReading(request); !error.isEmpty())
+            return error;
+    }
     Database &db = Database::instance();
     // The book checked out and its password is known: open it again, this
     // time for writing.

@@ -25,7 +25,8 @@ public:
     QString openForReading(const ScriptRequest &request);
     // Opens the book for changing it, as the windows open a book (a narrow
     // one is widened); closing compacts it then. The password is found as
-    // for reading. Messages of the store are taken from prompts.
+    // for reading (not asked again when the book is open for reading).
+    // Messages of the store are taken from prompts.
     QString openForWriting(const ScriptRequest &request, ConsolePrompts &prompts);
     // Closes the book. A book opened for writing is compacted when it was
     // changed (setChanged), as the program compacts on closing.

@@ -236,11 +236,17 @@ ScriptRun::Status ScriptRun::importCards(const ScriptRequest &request)
     const QString file = QDir::cleanPath(QFileInfo(request.target).absoluteFilePath());
     if (!QFileInfo(file).isFile())
         return fail(QStringLiteral("vCard file not found: %1").arg(file));
+    // The file is read first with the book open for reading only: a file
+    // that is no vCard leaves the book untouched (not even widened).
     ScriptBook book;
-    if (const QString openError = book.openForWriting(request, m_prompts); !openError.isEmpty())
+    if (const QString openError = book.openForReading(request); !openError.isEmpty())
         return fail(openError);
     VcardImport import;
     QString error;
+    if (!import.load(file, error))
+        return fail(oneLine(error));
+    if (const QString openError = book.openForWriting(request, m_prompts); !openError.isEmpty())
+        return fail(openError);
     if (!import.load(file, error))
         return fail(oneLine(error));
     m_prompts.clear();
