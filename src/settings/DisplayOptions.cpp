@@ -6,6 +6,9 @@
 #include "birthdays/ReminderDays.h"
 #include "settings/Settings.h"
 
+#include <QFont>
+#include <QGuiApplication>
+
 namespace velmora {
 
 namespace {
@@ -125,6 +128,13 @@ void chooseFontSize(int size)
 int fontSizeSetting()
 {
     return getSetting(QStringLiteral("Font Size")) == QLatin1String("10") ? 10 : 8;
+}
+
+qreal fontPoints(int size)
+{
+    const qreal desktop = QGuiApplication::font().pointSizeF();
+    const qreal base = desktop > 0 ? desktop : 9.0;
+    return size == 10 ? base * 10.0 / 8.0 : base;
 }
 
 } // namespace velmora

@@ -35,4 +35,9 @@ void chooseFontSize(int size);
 // The setting "Font Size" as a number: 10 for "10", else 8.
 int fontSizeSetting();
 
+// The one font-size rule of every window: the point size of the lists and
+// text boxes for a "Font Size" of 8 or 10. "Size 8" is the desktop's
+// standard size; "Size 10" is larger in the same proportion as 10 is to 8.
+qreal fontPoints(int size);
+
 } // namespace velmora

@@ -5,7 +5,6 @@
 #include "settings/LocaleTable.h"
 #include "settings/Settings.h"
 
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QLocale>
 
@@ -58,33 +57,6 @@ bool startsWithScheme(const QString &text)
             return false;
     }
     return true;
-}
-
-// Matches a file name against a pattern with "*" (any characters) and "?"
-// (one character); nothing else is special.
-bool wildcardMatch(QStringView name, QStringView pattern)
-{
-    qsizetype n = 0;
-    qsizetype p = 0;
-    qsizetype starP = -1;
-    qsizetype starN = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == u'?' || pattern[p] == name[n])) {
-            ++n;
-            ++p;
-        } else if (p < pattern.size() && pattern[p] == u'*') {
-            starP = p++;
-            starN = n;
-        } else if (starP >= 0) {
-            p = starP + 1;
-            n = ++starN;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == u'*')
-        ++p;
-    return p == pattern.size();
 }
 
 QString folderOf(const QString &path)
@@ -209,25 +181,10 @@ void setPrinterCounter(PrinterCounter counter)
 
 bool fileExists(const QString &path)
 {
-    if (path.isEmpty())
-        return false;
-    const QString folder = folderOf(path);
-    const QString name = path.mid(folder.size());
-    if (name.isEmpty() || folder.contains(QLatin1Char('*')) || folder.contains(QLatin1Char('?')))
-        return false;
-    if (!name.contains(QLatin1Char('*')) && !name.contains(QLatin1Char('?'))) {
-        if (name.startsWith(QLatin1Char('.')))
-            return false;
-        return QFileInfo(path).isFile();
-    }
-    // Hidden files are left out of the listing, as they are by the lookup above.
-    QDirIterator it(folder.isEmpty() ? QStringLiteral(".") : folder, QDir::Files);
-    while (it.hasNext()) {
-        it.next();
-        if (wildcardMatch(it.fileName(), name))
-            return true;
-    }
-    return false;
+    // "*" and "?" are ordinary characters of a file name here, and a name
+    // starting with "." is a file like any other: answering false for an
+    // existing file would let a caller overwrite it without asking.
+    return !path.isEmpty() && QFileInfo(path).isFile();
 }
 
 QString getDatabaseDirectory()

@@ -40,10 +40,9 @@ int printerCount();
 using PrinterCounter = int (*)();
 void setPrinterCounter(PrinterCounter counter);
 
-// True when the path names an ordinary file. Folders, hidden files (names
-// starting with ".") and special files are not found; an empty path is false.
-// A name with the wildcards "*" or "?" is true when any file of its folder
-// matches it.
+// True when the path names a file (a link to a file counts). Folders and
+// special files are not found; an empty path is false. "*" and "?" have no
+// special meaning, and names starting with "." are found like any other.
 bool fileExists(const QString &path);
 
 // Folder of the database file dialogs: the setting "Database directory" or

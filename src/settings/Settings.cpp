@@ -1,5 +1,6 @@
 #include "settings/Settings.h"
 
+#include "app/PersonKey.h"
 #include "app/Seams.h"
 #include "settings/FileStamp.h"
 
@@ -91,7 +92,8 @@ void saveSetting(const QString &name, const QString &value)
     if (name.isEmpty())
         return;
     QSettings &store = freshStore();
-    store.setValue(name, value.trimmed());
+    // Blanks only: a tab, a line break or a no-break space is part of the value.
+    store.setValue(name, trimBlanks(value));
     write(store);
 }
 

@@ -479,9 +479,13 @@ void Database::closeDatabase(bool compact)
         return;
     const bool writable = !isReadOnly();
     const QString file = path();
+    // The book is compacted under the lock it was open with, and only when
+    // no other copy of the program has it open: replacing the file under
+    // another copy would lose what that copy writes next.
+    BookLock lock = m_connection->takeLock();
     m_connection->close();
     emit closed();
-    if (compact && writable)
+    if (compact && writable && lock.lockExclusive())
         compactDatabase(file, m_password);
 }
 
@@ -515,8 +519,11 @@ bool Database::newDatabase(const QString &path)
         QFile::remove(path);
         return false;
     }
+    BookLock lock = m_connection->takeLock();
     m_connection->close();
-    compactDatabase(path, QString());
+    if (lock.lockExclusive())
+        compactDatabase(path, QString());
+    lock.release();
     return openDatabase(path);
 }
 
@@ -554,11 +561,50 @@ bool Database::removePassword(const QString &path, const QString &password)
     return changePassword(path, password, QString(), QStringLiteral("Error removing password: "));
 }
 
+bool Database::lockForRewrite(const QString &path, BookLock &lock)
+{
+    const bool open = isOpen() && path == this->path();
+    const QFileInfo file(path);
+    if (!open && !file.exists())
+        return true; // the replacement reports the missing file
+    const bool writable =
+        (!open || !isReadOnly()) && file.isWritable() && QFileInfo(file.absolutePath()).isWritable();
+    if (!writable) {
+        prompts().message(T("The password cannot be changed: the database is write-protected.") +
+                              QLatin1Char('\n') + path,
+                          T("Error"), Icon::Exclamation);
+        return false;
+    }
+    bool alone = false;
+    if (open) {
+        alone = m_connection->lockExclusively();
+        if (alone)
+            lock = m_connection->takeLock();
+    } else {
+        alone = !lock.lockShared(path) && (!lock.isHeld() || lock.lockExclusive());
+    }
+    if (!alone) {
+        lock.release();
+        prompts().message(T("The password cannot be changed while the database is open in another copy of "
+                            "Velmora. Close it there first.") +
+                              QLatin1Char('\n') + path,
+                          T("Error"), Icon::Exclamation);
+        return false;
+    }
+    return true;
+}
+
 bool Database::changePassword(const QString &path, const QString &from, const QString &to,
                               const QString &logPrefix)
 {
+    // A book that cannot be rewritten now is left open as it was.
+    BookLock lock;
+    if (!lockForRewrite(path, lock))
+        return false;
     closeDatabase(false);
-    if (const DbError e = replaceWithCompactCopy(path, from, to)) {
+    const DbError e = replaceWithCompactCopy(path, from, to);
+    lock.release();
+    if (e) {
         // The file is as it was, so it still needs the old password.
         setPassword(from);
         reportError(logPrefix, e.number, e.description);

@@ -53,7 +53,8 @@ public:
     // The engine's verdict that a file is missing, no book or a damaged one.
     static bool isNoBook(const DbError &e);
     // Closes the open book (nothing when none is open), compacting it when
-    // asked. A failed compaction leaves the file as it was, silently.
+    // asked and no other copy of the program has the book open. A failed
+    // compaction leaves the file as it was, silently.
     void closeDatabase(bool compact);
     // Creates the file in the narrow layout with its three tables, then opens
     // it (which widens it). The file must not exist.
@@ -65,9 +66,11 @@ public:
     // when it failed, and the file is as it was.
     static bool compactDatabase(const QString &path, const QString &password);
     // Protect the file with a password / remove it (password: the current
-    // one), then open it. On failure the message and log entry are shown, the
-    // file is as it was, no book is open and password() is the one the file
-    // still needs.
+    // one), then open it. A write-protected book, or one that another copy of
+    // the program has open, is refused with a message and stays open as it
+    // was. On other failures the message and log entry are shown, the file is
+    // as it was, no book is open and password() is the one the file still
+    // needs.
     bool addPassword(const QString &path, const QString &password);
     bool removePassword(const QString &path, const QString &password);
 
@@ -96,6 +99,10 @@ private:
     Database();
     bool createTables();
     bool upgradeDatabase();
+    // Takes the book's lock exclusively for changing its password: only when
+    // the file can be written and no other copy of the program has it open.
+    // Says why not.
+    bool lockForRewrite(const QString &path, BookLock &lock);
     bool changePassword(const QString &path, const QString &from, const QString &to,
                         const QString &logPrefix);
     void failOpen(const QString &logPrefix, const DbError &error);

@@ -26,10 +26,14 @@ DbError Connection::open(const QString &path, const QString &password, Access ac
 {
     close();
     m_dataSource = path;
+    if (DbError e = m_lock.lockShared(path))
+        return e;
     sqlite3 *db = nullptr;
     bool writable = false;
-    if (DbError e = openFile(path, password, access == Access::Writing, db, writable))
+    if (DbError e = openFile(path, password, access == Access::Writing, db, writable)) {
+        m_lock.release();
         return e;
+    }
     sqlite3_exec(db, "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
     // Room for a whole book in memory: sorting the list of 32,767 persons
     // then never spills into temporary files.
@@ -52,6 +56,7 @@ void Connection::close()
         sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
+    m_lock.release();
     m_mode = 0;
     m_columnTypes.clear();
     m_columnTypesRead = false;

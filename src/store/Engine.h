@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/BookLock.h"
 #include "store/DbError.h"
 
 #include <QByteArrayView>
@@ -35,9 +36,21 @@ public:
     // case on this connection, ORDER BY sorts text in the user's locale, and
     // foreign keys are enforced. Opened for Reading, the file is never
     // written, whatever its permissions.
+    //
+    // While the book is open the connection holds the book's lock shared
+    // (see BookLock): a file another copy is rewriting is opened once it is
+    // done.
     enum class Access { Writing, Reading };
     DbError open(const QString &path, const QString &password, Access access = Access::Writing);
+    // Closes the book and releases its lock (unless takeLock() took it).
     void close();
+    // Tries to turn the book's lock into the exclusive one: true when no other
+    // connection, in this process or another, has the book open.
+    bool lockExclusively() { return m_lock.lockExclusive(); }
+    // Hands the book's lock over to the caller, who then decides when it
+    // ends: a book is rewritten after its close under the lock it was open
+    // with, so that no other copy opens it in between.
+    BookLock takeLock() { return std::move(m_lock); }
     int state() const;          // 0 closed, 1 open
     int mode() const;           // kModeReadWrite or another value
     QString dataSource() const; // path of the open file; keeps the last path after close
@@ -66,6 +79,7 @@ private:
     // when needed, forgotten when the layout may have changed.
     QHash<QString, QStringList> m_columnTypes;
     bool m_columnTypesRead = false;
+    BookLock m_lock;
 };
 
 // A static, read-only result set: all rows of one query, in query order.

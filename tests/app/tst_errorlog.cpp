@@ -33,6 +33,18 @@ private slots:
                  qPrintable(time));
     }
 
+    // A description holding a line break is written as it stands: the entry
+    // goes on over the next line, followed by the line end.
+    void descriptionWithLineBreak()
+    {
+        test::TestEnv env;
+        reportError(QStringLiteral("Error saving person: "), 19, QStringLiteral("first line\nsecond line"));
+        const QString log = readLog(env);
+        QVERIFY2(log.endsWith(QStringLiteral(" - Error saving person: 19: first line\nsecond line\r\n")),
+                 qPrintable(log));
+        QCOMPARE(log.count(QStringLiteral("\r\n")), 1);
+    }
+
     void unwritableLog()
     {
         test::TestEnv env;

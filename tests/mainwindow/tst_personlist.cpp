@@ -1,3 +1,4 @@
+#include "TestBook.h"
 #include "TestEnv.h"
 
 #include "app/PersonKey.h"
@@ -116,6 +117,58 @@ private slots:
             QStringLiteral("SELECT * FROM Person WHERE Contactnr IN(3,3,17) ORDER BY Firstname, Lastname "));
         QCOMPARE(personListStatement(QStringLiteral("First name Last name"), true, s, {}),
                  QStringLiteral("SELECT * FROM Person WHERE 1 = 2 ORDER BY Firstname, Lastname "));
+    }
+
+    // The phone search compares the numbers in one pass over the phone table
+    // and then checks only their owners against the other conditions (much
+    // faster on a large book than reading the phones through the owners'
+    // sub-selection). A person with three matching numbers is listed once,
+    // and the list statement names each person once.
+    void phoneSearchListsEachPersonOnce_data()
+    {
+        QTest::addColumn<QString>("condition");
+        QTest::addColumn<bool>("byEmail");
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<QString>("listed");
+        const QString order = QStringLiteral("ORDER BY Firstname, Lastname ");
+        QTest::newRow("no other condition")
+            << "" << false << "SELECT * FROM Person WHERE Contactnr IN(1,2) " + order << "1 Anne|2 Bert";
+        QTest::newRow("a condition on the person")
+            << "AND Firstname = 'bert' " << false << "SELECT * FROM Person WHERE Contactnr IN(2) " + order
+            << "2 Bert";
+        QTest::newRow("an e-mail address needed")
+            << "" << true << "SELECT * FROM Person WHERE Contactnr IN(1) " + order << "1 Anne";
+        QTest::newRow("nobody") << "AND Firstname = 'Cleo' " << false
+                                << "SELECT * FROM Person WHERE 1 = 2 " + order << "";
+    }
+    void phoneSearchListsEachPersonOnce()
+    {
+        QFETCH(QString, condition);
+        QFETCH(bool, byEmail);
+        Connection c;
+        test::createBook(c, m_env.file(QStringLiteral("phones.mdb")),
+                         {test::person(1, "Anne", "Smith"), test::person(2, "Bert", "Jones"),
+                          test::person(3, "Cleo", "Brown"), test::entry("Phone", 1, 1, "0471 12 34"),
+                          test::entry("Phone", 1, 2, "(0471) 1234"),
+                          test::entry("Phone", 1, 3, "+32 471 12-34"), test::entry("Phone", 2, 1, "04711234"),
+                          test::entry("Phone", 3, 1, "0471 99"),
+                          test::entry("Email", 1, 1, "anne@example.org")});
+        setCurrentConnection(&c);
+        const auto back = qScopeGuard([] { setCurrentConnection(&Database::instance().connection()); });
+        SearchState s;
+        s.byPhone = true;
+        s.byEmail = byEmail;
+        s.condition = condition;
+        s.phoneMatch = 3; // ends with
+        s.phoneNumber = QStringLiteral("471-1234");
+        std::vector<PersonRow> rows;
+        QString statement;
+        QVERIFY(!loadPersonList(QStringLiteral("First name Last name"), true, s, rows, &statement));
+        QTEST(statement, "statement");
+        QStringList listed;
+        for (const PersonRow &row : rows)
+            listed << QStringLiteral("%1 %2").arg(row.contactnr).arg(row.text);
+        QTEST(listed.join(QLatin1Char('|')), "listed");
     }
 
     void findsFirstRowByFullName_data()

@@ -64,11 +64,12 @@ private slots:
         QTest::newRow("empty path") << "" << false;
         QTest::newRow("file") << "data/Book.mdb" << true;
         QTest::newRow("folder") << "data" << false;
-        QTest::newRow("hidden file") << "data/.secret.mdb" << false;
+        QTest::newRow("dot-file") << "data/.secret.mdb" << true;
         QTest::newRow("broken link") << "data/broken.mdb" << false;
-        QTest::newRow("star matches") << "data/*.mdb" << true;
-        QTest::newRow("question mark") << "data/Boo?.mdb" << true;
-        QTest::newRow("star matches no folder") << "data/sub*" << false;
+        QTest::newRow("star is no pattern") << "data/*.mdb" << false;
+        QTest::newRow("question mark is no pattern") << "data/Boo?.mdb" << false;
+        QTest::newRow("star in a folder name") << "a*b/book.mdb" << true;
+        QTest::newRow("question mark in a folder name") << "a?b/.book.mdb" << true;
         QTest::newRow("case matters") << "data/book.mdb" << false;
     }
     void fileExistsRules()
@@ -78,6 +79,8 @@ private slots:
         const QString root = env.root() + QStringLiteral("/");
         test::writeFile(root + QStringLiteral("data/Book.mdb"), "x");
         test::writeFile(root + QStringLiteral("data/.secret.mdb"), "x");
+        test::writeFile(root + QStringLiteral("a*b/book.mdb"), "x");
+        test::writeFile(root + QStringLiteral("a?b/.book.mdb"), "x");
         QDir().mkpath(root + QStringLiteral("data/subfolder"));
         QFile::link(root + QStringLiteral("data/gone.mdb"), root + QStringLiteral("data/broken.mdb"));
         QTEST(fileExists(path.isEmpty() ? QString() : root + path), "expected");

@@ -37,7 +37,8 @@ private slots:
         QTest::newRow("variant lookalike") << "@Variant(\\0\\0\\0\\x2)" << "@Variant(\\0\\0\\0\\x2)";
         QTest::newRow("non-ascii") << QString::fromUtf8("Zoë € 日本 😀") << QString::fromUtf8("Zoë € 日本 😀");
         QTest::newRow("inner line break") << "one\ntwo" << "one\ntwo";
-        QTest::newRow("trimmed") << "\t\r\n  First  name \r\n" << "First  name";
+        QTest::newRow("blanks trimmed") << "  First  name  " << "First  name";
+        QTest::newRow("only blanks trimmed") << "\t First\u00a0 \n " << "\t First\u00a0 \n";
         QTest::newRow("up to a nul") << QStringLiteral("a@b.c") + QChar(u'\0') + QStringLiteral("junk")
             << "a@b.c";
         // clang-format on

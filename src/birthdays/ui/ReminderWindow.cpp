@@ -62,7 +62,7 @@ ReminderWindow::ReminderWindow(const std::vector<ReminderRow> &rows, QWidget *pa
     m_lvwReminder->header()->setSectionsMovable(false);
     m_lvwReminder->installEventFilter(this);
     QFont listFont = m_lvwReminder->font();
-    listFont.setPointSize(fontSizeSetting());
+    listFont.setPointSizeF(fontPoints(fontSizeSetting()));
     m_lvwReminder->setFont(listFont);
 
     auto *frameLayout = new QVBoxLayout(m_fraReminder);
@@ -178,7 +178,9 @@ bool ReminderWindow::eventFilter(QObject *watched, QEvent *event)
 
 void ReminderWindow::closeEvent(QCloseEvent *event)
 {
-    Database::instance().closeDatabase(true);
+    // The reminder wrote nothing: no compaction, which would only rewrite
+    // the file under the main window of another copy.
+    Database::instance().closeDatabase(false);
     QWidget::closeEvent(event);
 }
 

@@ -57,7 +57,7 @@ EntryDialog::EntryDialog(Kind kind, Mode mode, bool editWindow, QListWidget *own
     // Only the add dialogs follow the font size of the display options.
     if (mode == Mode::Add) {
         QFont font = m_value->font();
-        font.setPointSize(fontSizeSetting());
+        font.setPointSizeF(fontPoints(fontSizeSetting()));
         m_value->setFont(font);
         m_description->setFont(font);
     }

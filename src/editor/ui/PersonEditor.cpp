@@ -373,11 +373,11 @@ void PersonEditor::applyNameOrder()
 
 void PersonEditor::applyFontSize()
 {
-    const int size = fontSizeSetting();
+    const qreal points = fontPoints(fontSizeSetting());
     for (QWidget *w : std::initializer_list<QWidget *>{m_firstName, m_lastName, m_date, m_address,
                                                        m_phone.list, m_email.list, m_note}) {
         QFont font = w->font();
-        font.setPointSize(size);
+        font.setPointSizeF(points);
         w->setFont(font);
     }
 }

@@ -68,8 +68,6 @@ public:
     int selectedRow() const;
     // The person the details pane shows, -1 when none.
     int shownContactnr() const { return m_shownContactnr; }
-    // The point size of the list and details for a "Font Size" of 8 or 10.
-    static qreal fontPoints(int size);
     QAction *action(const QString &name) const { return m_actions.value(name); }
     QAction *button(const QString &key) const { return m_buttons.value(key); }
     QMenu *popupMain() const { return m_popupMain; }

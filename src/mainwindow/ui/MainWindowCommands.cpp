@@ -240,14 +240,6 @@ void MainWindow::chooseFontSize(int size)
     velmora::chooseFontSize(size);
 }
 
-qreal MainWindow::fontPoints(int size)
-{
-    // "Size 8" is the desktop's standard size; "Size 10" is larger in the same
-    // proportion as 10 is to 8.
-    const qreal base = QApplication::font().pointSizeF() > 0 ? QApplication::font().pointSizeF() : 9.0;
-    return size == 10 ? base * 10.0 / 8.0 : base;
-}
-
 void MainWindow::applyFontSize(int size)
 {
     const qreal points = fontPoints(size);
