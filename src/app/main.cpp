@@ -7,6 +7,7 @@
 #include "app/ui/WidgetPrompts.h"
 #include "app/ui/WindowHooks.h"
 #include "birthdays/ui/ReminderMode.h"
+#include "cli/ScriptMain.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "settings/InitSettings.h"
 #include "settings/ui/SystemPrinters.h"
@@ -18,6 +19,11 @@
 
 int main(int argc, char *argv[])
 {
+    // The command line for scripts ("--birthdays" and the other "--" forms)
+    // runs without a window: decided before any QApplication exists.
+    if (velmora::isScriptCommandLine(argc, argv))
+        return velmora::runScriptCommandLine(argc, argv);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setOrganizationName(QStringLiteral("Velmora"));

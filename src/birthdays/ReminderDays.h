@@ -13,6 +13,11 @@ namespace velmora {
 // that is not a number is not used.
 class ReminderDays {
 public:
+    // The reminder settings of a first start: every day up to two days
+    // ahead, and once a week ahead.
+    static QString firstStartSince() { return QStringLiteral("2"); }
+    static QString firstStartOnce() { return QStringLiteral("7"); }
+
     // A usable number: optional blanks, an optional sign, decimal digits with
     // an optional fraction ("7", " 14 ", "-1", "2.5"). Anything else,
     // including the empty text, is not a number.

@@ -3,6 +3,7 @@
 #include "app/Paths.h"
 #include "app/Seams.h"
 #include "birthdays/LogonEntry.h"
+#include "birthdays/ReminderDays.h"
 #include "settings/Settings.h"
 
 #include <QFont>
@@ -94,8 +95,8 @@ DisplayOptionValues loadOptions()
         saveSetting(QStringLiteral("Reminder Sound"), QStringLiteral("1"));
         saveSetting(QStringLiteral("Reminder Sound Path"),
                     paths().programFolder() + QStringLiteral("/Sound/default.wav"));
-        saveSetting(QStringLiteral("Reminder Since"), QStringLiteral("2"));
-        saveSetting(QStringLiteral("Reminder Once 1"), QStringLiteral("7"));
+        saveSetting(QStringLiteral("Reminder Since"), ReminderDays::firstStartSince());
+        saveSetting(QStringLiteral("Reminder Once 1"), ReminderDays::firstStartOnce());
     }
 
     if (getSetting(QStringLiteral("Css")).isEmpty())

@@ -241,10 +241,24 @@ bool isPlainBook(const QString &path)
     return file.open(QIODevice::ReadOnly) && file.read(sizeof kMagic) == QByteArray(kMagic, sizeof kMagic);
 }
 
-// The engine's verdict that a file is no book, or a damaged one.
-bool isNoBook(const DbError &e)
+// Whether the book open on c has the three tables with 6, 4 and 4 columns.
+// Only the counts are checked, not names or types. Fails when a table cannot
+// be read (a table is missing, for instance).
+DbError checkLayout(Connection &c, bool &matches)
 {
-    return e.number == SQLITE_NOTADB || e.number == SQLITE_CORRUPT || e.number == kNotFoundError;
+    struct Layout {
+        const char *table;
+        int columns;
+    };
+    matches = true;
+    for (const Layout &layout : {Layout{"Person", 6}, Layout{"Phone", 4}, Layout{"Email", 4}}) {
+        int count = 0;
+        if (const DbError e = catalog::columnCount(c, QString::fromLatin1(layout.table), count))
+            return e;
+        if (count != layout.columns)
+            matches = false;
+    }
+    return {};
 }
 
 QString createTableStatement(const char *table, std::initializer_list<const char *> pieces)
@@ -258,6 +272,11 @@ QString createTableStatement(const char *table, std::initializer_list<const char
 }
 
 } // namespace
+
+bool Database::isNoBook(const DbError &e)
+{
+    return e.number == SQLITE_NOTADB || e.number == SQLITE_CORRUPT || e.number == kNotFoundError;
+}
 
 Database &Database::instance()
 {
@@ -370,21 +389,12 @@ bool Database::isValidDatabase(const QString &path)
         return false;
     }
 
-    struct Layout {
-        const char *table;
-        int columns;
-    };
     bool valid = true;
-    for (const Layout &layout : {Layout{"Person", 6}, Layout{"Phone", 4}, Layout{"Email", 4}}) {
-        int count = 0;
-        if (catalog::columnCount(check, QString::fromLatin1(layout.table), count)) {
-            check.close();
-            showNotValid(path);
-            setPassword(kept);
-            return false;
-        }
-        if (count != layout.columns)
-            valid = false;
+    if (checkLayout(check, valid)) {
+        check.close();
+        showNotValid(path);
+        setPassword(kept);
+        return false;
     }
     check.close();
     if (!valid)
@@ -408,6 +418,25 @@ bool Database::openDatabase(const QString &path)
         saveSetting(kDefaultDatabase, path);
     RecentDatabases::instance().addRecent(path);
     return true;
+}
+
+DbError Database::openForReading(const QString &path)
+{
+    closeDatabase(true);
+    setCurrentConnection(m_connection.get());
+    m_connection->setDataSource(path);
+    if (const DbError e = m_connection->open(path, m_password, Connection::Access::Reading))
+        return e;
+    bool matches = true;
+    DbError e = checkLayout(*m_connection, matches);
+    if (!e && !matches)
+        e = DbError{SQLITE_NOTADB, QStringLiteral("The file %1 has other tables than a book.").arg(path)};
+    if (e) {
+        m_connection->close();
+        return DbError{SQLITE_NOTADB, e.description};
+    }
+    emit opened();
+    return {};
 }
 
 bool Database::upgradeDatabase()

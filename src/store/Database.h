@@ -42,6 +42,16 @@ public:
     // default database; every opened book goes to the top of the recent
     // list. On failure reports it and leaves no book open.
     bool openDatabase(const QString &path); // true when the book is open afterwards
+    // Closes the open book and opens the file for reading only, with
+    // password(): nothing in the file changes (a narrow file stays narrow,
+    // closing never compacts it) and the default and recent books stay as
+    // they are. Checks the tables as isValidDatabase() does. Shows nothing:
+    // returns the engine's error, kWrongPasswordError for a wrong or missing
+    // password, an error isNoBook() recognises for a missing file, a file
+    // that is no book or a book with other tables.
+    DbError openForReading(const QString &path);
+    // The engine's verdict that a file is missing, no book or a damaged one.
+    static bool isNoBook(const DbError &e);
     // Closes the open book (nothing when none is open), compacting it when
     // asked and no other copy of the program has the book open. A failed
     // compaction leaves the file as it was, silently.

@@ -22,7 +22,7 @@ Connection::~Connection()
     close();
 }
 
-DbError Connection::open(const QString &path, const QString &password)
+DbError Connection::open(const QString &path, const QString &password, Access access)
 {
     close();
     m_dataSource = path;
@@ -30,7 +30,7 @@ DbError Connection::open(const QString &path, const QString &password)
         return e;
     sqlite3 *db = nullptr;
     bool writable = false;
-    if (DbError e = openFile(path, password, true, db, writable)) {
+    if (DbError e = openFile(path, password, access == Access::Writing, db, writable)) {
         m_lock.release();
         return e;
     }
@@ -39,6 +39,10 @@ DbError Connection::open(const QString &path, const QString &password)
     // then never spills into temporary files.
     sqlite3_exec(db, "PRAGMA cache_size = -32768", nullptr, nullptr, nullptr);
     sqlite3_exec(db, "PRAGMA temp_store = MEMORY", nullptr, nullptr, nullptr);
+    // A book only read is mapped instead of copied page by page (an
+    // encrypted one is always read through its cipher).
+    if (access == Access::Reading)
+        sqlite3_exec(db, "PRAGMA mmap_size = 268435456", nullptr, nullptr, nullptr);
     registerDialect(db);
     m_db = db;
     m_mode = writable ? kModeReadWrite : kModeRead;

@@ -34,12 +34,14 @@ public:
     // (empty, text, cut short) fails with another number. A file that cannot
     // be written opens read-only (mode() != 16). Text "=" and LIKE ignore
     // case on this connection, ORDER BY sorts text in the user's locale, and
-    // foreign keys are enforced.
+    // foreign keys are enforced. Opened for Reading, the file is never
+    // written, whatever its permissions.
     //
     // While the book is open the connection holds the book's lock shared
     // (see BookLock): a file another copy is rewriting is opened once it is
     // done.
-    DbError open(const QString &path, const QString &password);
+    enum class Access { Writing, Reading };
+    DbError open(const QString &path, const QString &password, Access access = Access::Writing);
     // Closes the book and releases its lock (unless takeLock() took it).
     void close();
     // Tries to turn the book's lock into the exclusive one: true when no other
