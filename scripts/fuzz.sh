@@ -16,6 +16,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 [ "$jobs" -gt 2 ] && jobs=2
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 
 # Warnings are made errors by the g++ build of scripts/test.sh; clang warns of
 # a few more things, which must not stop the fuzzing.

@@ -11,6 +11,8 @@ export QT_QPA_PLATFORM=offscreen
 # Repeated runs on one machine reuse earlier compilations.
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+# Paths relative to the clone, so that another clone finds the same entries.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_WERROR=ON "${launcher[@]}"
 cmake --build build -j "$jobs"

@@ -44,7 +44,7 @@ QString ConsolePrompts::chooseFolder(const QString &, const QString &)
     return {};
 }
 
-QString ConsolePrompts::askPassword(const QString &)
+QString ConsolePrompts::askPassword(const QString &, bool)
 {
     return {};
 }

@@ -18,7 +18,7 @@ public:
     QString openFile(const FileDialog &dialog) override;
     QString saveFile(const FileDialog &dialog) override;
     QString chooseFolder(const QString &title, const QString &startFolder) override;
-    QString askPassword(const QString &path) override;
+    QString askPassword(const QString &path, bool afterWrongPassword) override;
 
     // With --force the script has answered the question whether to replace
     // a file beforehand: Yes/No questions then get Yes.

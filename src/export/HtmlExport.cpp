@@ -25,8 +25,6 @@ namespace velmora {
 namespace {
 
 const QLatin1String kNbsp("&nbsp;");
-const QLatin1String kLinkStart("\t<link");
-const QLatin1String kCrLf("\r\n");
 // A line break inside a value: the break, then the indent of the value line.
 const QString kValueBreak = QStringLiteral("<br />\r\n\t\t\t");
 
