@@ -8,7 +8,7 @@ const std::vector<Target> &targets()
         {"sql", sqlEntry},         {"search", searchEntry},
         {"dates", datesEntry},     {"notelinks", noteLinksEntry},
         {"ini", iniEntry},         {"bookfile", bookFileEntry},
-        {"version", versionEntry},
+        {"version", versionEntry},   {"vcard", vcardEntry},
     };
     return all;
 }

@@ -35,5 +35,7 @@ QString iniEntry(QByteArrayView data);
 QString bookFileEntry(QByteArrayView data);
 // The version server's answer.
 QString versionEntry(QByteArrayView data);
+// A vCard file, and the round trip of what it held through the writer.
+QString vcardEntry(QByteArrayView data);
 
 } // namespace velmora::fuzz
