@@ -68,18 +68,13 @@ private slots:
     void opening()
     {
         EmailWindow window({});
-        QCOMPARE(window.objectName(), QStringLiteral("frmEmail"));
-        QCOMPARE(window.windowTitle(), QStringLiteral("E-mail"));
         QCOMPARE(rowTexts(child<QTreeView>(window, "lvwList")),
                  (QStringList{"Acker Bert (bert+list@example.org)", "Berg Anna (anna@example.org)",
                               "Zweig Dora (dora@bücher.de)"}));
         QVERIFY(!child<QPushButton>(window, "cmdSearchResult")->isEnabled());
-        QVERIFY(!child<QPushButton>(window, "cmdOK")->isEnabled());
-        QVERIFY(!child<QPushButton>(window, "cmdCopy")->isEnabled());
+        QVERIFY(!child<QPushButton>(window, "cmdOK")->isEnabled() &&
+                !child<QPushButton>(window, "cmdCopy")->isEnabled());
         QVERIFY(child<QRadioButton>(window, "optColon")->isChecked());
-        QCOMPARE(child<QRadioButton>(window, "optColon")->text(),
-                 QStringLiteral("anna@example.org, bert@example.org, carla@example.org, ..."));
-        QVERIFY(child<QPlainTextEdit>(window, "txtList")->toPlainText().isEmpty());
     }
 
     // Chosen in any order, listed by name; the separator switches at once
@@ -92,8 +87,8 @@ private slots:
             QVERIFY(window.picker().moveToChosen(2));
             auto *txtList = child<QPlainTextEdit>(window, "txtList");
             QCOMPARE(txtList->toPlainText(), QStringLiteral("anna@example.org, dora@bücher.de"));
-            QVERIFY(child<QPushButton>(window, "cmdCopy")->isEnabled());
-            QVERIFY(child<QPushButton>(window, "cmdOK")->isEnabled());
+            QVERIFY(child<QPushButton>(window, "cmdOK")->isEnabled() &&
+                    child<QPushButton>(window, "cmdCopy")->isEnabled());
             child<QRadioButton>(window, "optSemicolon")->click();
             QCOMPARE(txtList->toPlainText(), QStringLiteral("anna@example.org; dora@bücher.de"));
             QCOMPARE(getSetting(QStringLiteral("Separator")), QStringLiteral(";"));
@@ -101,7 +96,7 @@ private slots:
             QCOMPARE(txtList->toPlainText(), QStringLiteral("dora@bücher.de"));
         }
         EmailWindow again({});
-        QVERIFY(again.findChild<QRadioButton *>(QStringLiteral("optSemicolon"))->isChecked());
+        QVERIFY(child<QRadioButton>(again, "optSemicolon")->isChecked());
         QVERIFY(again.picker().moveToChosen(3));
         QVERIFY(again.picker().moveToChosen(2));
         QCOMPARE(child<QPlainTextEdit>(again, "txtList")->toPlainText(),

@@ -1,7 +1,6 @@
 #include "TestBook.h"
 #include "TestEnv.h"
 
-#include "app/PersonKey.h"
 #include "export/PickerLists.h"
 #include "export/PickerPerson.h"
 #include "export/ui/PersonPicker.h"
@@ -115,10 +114,6 @@ private slots:
         QVERIFY(!lists.moveFromChosen(4).moved());
         QCOMPARE(numbersOf(lists.available()), (Numbers{1, 3, 4, 5}));
         QCOMPARE(lists.chosenContactnrs(), (Numbers{2}));
-        QCOMPARE(lists.chosen().data(lists.chosen().index(0), PickerListModel::KeyRole).toString(),
-                 personKey(2));
-        QCOMPARE(lists.chosen().data(lists.chosen().index(0), Qt::ToolTipRole).toString(),
-                 QStringLiteral("P2"));
     }
 
     // Moves of many: add all after some single moves appends the rest in
@@ -130,12 +125,10 @@ private slots:
         lists.moveToChosen(5);
         QCOMPARE(lists.moveAllToChosen(), 5);
         QCOMPARE(numbersOf(lists.chosen()), (Numbers{5, 1, 2, 3, 4, 6}));
-        QCOMPARE(lists.available().rowCount(), 0);
         QCOMPARE(lists.moveAllToChosen(), 0);
         lists.moveFromChosen(2);
         QCOMPARE(lists.moveAllFromChosen(), 5);
         QCOMPARE(numbersOf(lists.available()), (Numbers{1, 2, 3, 4, 5, 6}));
-        QCOMPARE(lists.chosen().rowCount(), 0);
     }
 
     // The search result: only persons still available move, in the order of
@@ -175,8 +168,6 @@ private slots:
     {
         PersonPicker picker({QStringLiteral("lvwExport"), true});
         picker.setPersons(numbered(4));
-        QVERIFY(picker.findChild<QTreeView *>(QStringLiteral("lvwList")));
-        QVERIFY(picker.findChild<QTreeView *>(QStringLiteral("lvwExport")));
         QSignalSpy changed(&picker, &PersonPicker::chosenChanged);
         QCOMPARE(buttons(picker), QStringLiteral("0100")); // nothing selected yet
         QVERIFY(!enabled(picker, "cmdSearchResult"));
@@ -197,7 +188,6 @@ private slots:
         emit picker.chosenView()->doubleClicked(picker.chosenView()->currentIndex());
         QCOMPARE(picker.chosenCount(), 0);
         QCOMPARE(texts(picker.lists().available()), QStringLiteral("P1|P2|P3|P4"));
-        QCOMPARE(buttons(picker), QStringLiteral("1100"));
 
         picker.findChild<QPushButton *>(QStringLiteral("cmdAddAll"))->click();
         QCOMPARE(picker.chosenCount(), 4);
@@ -211,8 +201,7 @@ private slots:
         picker.setSearchResult(false, {2, 4});
         QVERIFY(!enabled(picker, "cmdSearchResult"));
         picker.setSearchResult(true, {2, 4});
-        picker.findChild<QPushButton *>(QStringLiteral("cmdSearchResult"))->click();
-        QCOMPARE(picker.chosenContactnrs(), (Numbers{2, 4}));
+        QVERIFY(enabled(picker, "cmdSearchResult"));
         picker.findChild<QPushButton *>(QStringLiteral("cmdSearchResult"))->click();
         QCOMPARE(picker.chosenContactnrs(), (Numbers{2, 4}));
         QCOMPARE(changed.count(), 5);
@@ -224,9 +213,7 @@ private slots:
     {
         PersonPicker picker({QStringLiteral("lvwEmail"), false});
         picker.setPersons(numbered(3));
-        QVERIFY(picker.findChild<QTreeView *>(QStringLiteral("lvwEmail")));
         picker.addAll();
-        QCOMPARE(buttons(picker), QStringLiteral("0011"));
         picker.chosenView()->selectionModel()->clearSelection();
         QCOMPARE(buttons(picker), QStringLiteral("0011"));
 

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "TestEnv.h"
 #include "TestFiles.h"
+
+#include "app/Seams.h"
+#include "export/Mailer.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,6 +50,29 @@ public:
 private:
     QString m_folder;
 };
+
+// Puts a real sendmail transport on program into the seams for as long as it
+// lives.
+class ScriptTransport {
+public:
+    explicit ScriptTransport(const QString &program) : m_transport(program)
+    {
+        m_old = seams().mailTransport;
+        seams().mailTransport = &m_transport;
+    }
+    ~ScriptTransport() { seams().mailTransport = m_old; }
+
+private:
+    SendmailTransport m_transport;
+    MailTransport *m_old = nullptr;
+};
+
+// The program's log, empty when there is none.
+inline QString readLog(const TestEnv &env)
+{
+    QFile f(env.programFolder() + QStringLiteral("/Velmora.log"));
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
 
 // Reads a captured message with Python's own mail parser (an independent
 // reading of the MIME rules). The answer holds the headers To, Subject,
