@@ -49,17 +49,10 @@ class TestBirthdayIcs : public QObject {
     test::TestEnv m_env;
 
 private slots:
-    void writesOneEventPerBirthday()
+    void foldsLines()
     {
-        const QList<CardPerson> persons = test::hardCasePersons(20);
-        const QByteArray ics = BirthdayIcs::calendar(persons, kStamp);
-        QVERIFY(ics.startsWith("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:"));
+        const QByteArray ics = BirthdayIcs::calendar(test::hardCasePersons(20), kStamp);
         QVERIFY(ics.endsWith("END:VCALENDAR\r\n"));
-        int withDate = 0;
-        for (const CardPerson &p : persons)
-            withDate += p.dateOfBirth.isValid();
-        QCOMPARE(ics.count("BEGIN:VEVENT\r\n"), withDate);
-        QCOMPARE(ics.count("BEGIN:VALARM\r\n"), withDate);
         for (const QByteArray &line : ics.split('\n'))
             QVERIFY2(line.size() <= 76, line.constData()); // 75 octets and the CR
     }

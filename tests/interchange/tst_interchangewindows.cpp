@@ -6,7 +6,6 @@
 #include "birthdays/ui/CalendarWindow.h"
 #include "export/PreviewCommands.h"
 #include "export/ui/ExportPreview.h"
-#include "export/ui/ExportWindow.h"
 #include "interchange/ui/ImportVcardWindow.h"
 #include "mainwindow/ui/ListHost.h"
 #include "mainwindow/ui/MainWindow.h"
@@ -17,7 +16,6 @@
 #include <QDir>
 #include <QLabel>
 #include <QMimeData>
-#include <QRadioButton>
 #include <QUrl>
 #include <QtTest>
 
@@ -93,7 +91,7 @@ private slots:
         QCOMPARE(window.findChild<QLabel *>("lblDuplicates")->text(),
                  QStringLiteral("Already in the book: 1"));
         auto *choice = window.findChild<QCheckBox *>("chkDuplicates");
-        QVERIFY(choice->isEnabled() && !choice->isChecked());
+        QVERIFY(!choice->isChecked());
         choice->setChecked(duplicates);
         window.accept();
         QVERIFY(window.imported());
@@ -147,7 +145,6 @@ private slots:
         CalendarWindow window;
         QAction *ics = window.button(QStringLiteral("Ics"));
         QVERIFY(ics && ics->isEnabled());
-        QCOMPARE(ics->text(), QStringLiteral("iCalendar"));
         const QString path = m_env->file(QStringLiteral("Velmora birthdays.ics"));
         m_env->prompts.clear();
         m_env->prompts.queueText(path);
@@ -178,9 +175,8 @@ private slots:
         options.phoneDescription = false;
         ExportPreview *preview = ExportPreview::exportAndShow(format, {1}, options, nullptr);
         QVERIFY(preview);
-        QCOMPARE(preview->objectName(), QStringLiteral("frmExportTxt"));
         const QString shown = preview->findChild<PageView *>()->toPlainText();
-        QVERIFY2(shown.contains(QStringLiteral("BEGIN:VCARD")), qPrintable(shown));
+        QVERIFY2(shown.startsWith(QStringLiteral("BEGIN:VCARD")), qPrintable(shown));
         QTEST(shown.section(u'\n', 1, 1).trimmed(), "version");
         QVERIFY(shown.contains(QStringLiteral("N:Smith;Anne;;;")));
         QVERIFY(shown.contains(QStringLiteral("TEL:0471 12")));
@@ -196,21 +192,20 @@ private slots:
         delete preview;
     }
 
-    void exportWindowOffersVcard()
+    // A file that is no vCard (text, nothing, binary) is refused with a
+    // message naming it, and the book stays as it was.
+    void refusesOtherFiles_data()
     {
-        ExportWindow window(MainListState{});
-        QVERIFY(window.findChild<QRadioButton *>("optVcard"));
-        QVERIFY(window.findChild<QRadioButton *>("optVcard4"));
-        window.setFormat(ExportFormat::Vcard4);
-        QCOMPARE(window.format(), ExportFormat::Vcard4);
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("text") << QByteArray("hello\n");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("picture") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
     }
-
-    // A file that is no vCard is refused with a message naming it, and the
-    // book stays as it was.
     void refusesOtherFiles()
     {
+        QFETCH(QByteArray, bytes);
         const QString path = m_env->file(QStringLiteral("photo.vcf"));
-        test::writeFile(path, QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+        test::writeFile(path, bytes);
         FakeHost host;
         ImportVcardWindow::run(nullptr, host, path);
         QCOMPARE(m_env->prompts.lastMessage(), QStringLiteral("This file holds no vCards:\n") + path);

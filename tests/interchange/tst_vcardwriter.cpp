@@ -26,6 +26,14 @@ QList<CardPerson> withoutNumbers(QList<CardPerson> persons)
     return persons;
 }
 
+QStringList values(const QList<CardEntry> &entries)
+{
+    QStringList out;
+    for (const CardEntry &e : entries)
+        out += e.value;
+    return out;
+}
+
 QByteArray written(const QList<CardPerson> &persons, VcardWriter::Version version)
 {
     QByteArray bytes;
@@ -64,36 +72,16 @@ class TestVcardWriter : public QObject {
 private slots:
     void initTestCase() { qRegisterMetaType<VcardWriter::Version>(); }
 
-    // Whatever the book holds comes back from its own vCards unchanged.
     void roundTrip_data()
     {
         QTest::addColumn<VcardWriter::Version>("version");
         QTest::newRow("3.0") << VcardWriter::Version::V30;
         QTest::newRow("4.0") << VcardWriter::Version::V40;
     }
+    // The hard cases and random persons of any characters come back from
+    // their vCards as they were, nothing in the note (the reader's only
+    // changes: no number, blanks around texts dropped as the book drops them).
     void roundTrip()
-    {
-        QFETCH(VcardWriter::Version, version);
-        const QList<CardPerson> persons = test::hardCasePersons();
-        const QByteArray bytes = written(persons, version);
-        const VcardReadResult r = VcardReader::read(bytes);
-        QCOMPARE(r.problems.size(), 0);
-        QCOMPARE(r.fieldsInNote, 0);
-        QCOMPARE(r.persons.size(), persons.size());
-        const QList<CardPerson> expected = withoutNumbers(persons);
-        for (qsizetype i = 0; i < persons.size(); ++i) {
-            QCOMPARE(r.persons.at(i).firstName, expected.at(i).firstName);
-            QCOMPARE(r.persons.at(i).lastName, expected.at(i).lastName);
-            QCOMPARE(r.persons.at(i).note, expected.at(i).note);
-            QCOMPARE(r.persons.at(i), expected.at(i));
-        }
-    }
-
-    // Random persons of any characters come back from their vCards as they
-    // were (the reader's only changes: blanks around texts dropped, as the
-    // book drops them).
-    void randomRoundTrip_data() { roundTrip_data(); }
-    void randomRoundTrip()
     {
         QFETCH(VcardWriter::Version, version);
         const QStringList pool = {"a", "Z",  "7", " ",  ",",      ";",     ":",  "\\", "\"",
@@ -107,7 +95,7 @@ private slots:
                 t += pool.at(int(random.bounded(int(pool.size()))));
             return t;
         };
-        QList<CardPerson> persons;
+        QList<CardPerson> persons = withoutNumbers(test::hardCasePersons());
         for (int i = 0; i < 400; ++i) {
             CardPerson p;
             p.firstName = trimBlanks(text(8));
@@ -130,6 +118,7 @@ private slots:
         }
         const VcardReadResult r = VcardReader::read(written(persons, version));
         QCOMPARE(r.problems.size(), 0);
+        QCOMPARE(r.fieldsInNote, 0);
         QCOMPARE(r.persons.size(), persons.size());
         for (qsizetype i = 0; i < persons.size(); ++i)
             QCOMPARE(r.persons.at(i), persons.at(i));
@@ -147,8 +136,7 @@ private slots:
         for (const QByteArray &l : lines) {
             QVERIFY2(l.endsWith('\r'), l.constData());
             const QByteArray line = l.chopped(1);
-            QVERIFY2(line.size() <= 75, line.constData());
-            QVERIFY(!line.contains('\r'));
+            QVERIFY2(line.size() <= 75 && !line.contains('\r'), line.constData());
             folded += line.startsWith(' ');
             QStringDecoder utf8(QStringDecoder::Utf8);
             (void)utf8(line);
@@ -204,30 +192,21 @@ private slots:
         QJsonArray cards;
         VELMORA_RUN_PYTHON("vobject", kVobjectScript, path, cards);
         QCOMPARE(cards.size(), persons.size());
+        const bool v30 = version == VcardWriter::Version::V30;
         for (qsizetype i = 0; i < persons.size(); ++i) {
             const CardPerson &p = persons.at(i);
             const QJsonObject c = cards.at(i).toObject();
-            QCOMPARE(c.value("version").toString(),
-                     version == VcardWriter::Version::V30 ? QStringLiteral("3.0") : QStringLiteral("4.0"));
+            QCOMPARE(c.value("version").toString(), v30 ? QStringLiteral("3.0") : QStringLiteral("4.0"));
             QCOMPARE(c.value("uid").toString(), PersonUid::vcard(p));
             QCOMPARE(c.value("family").toString(), p.lastName);
             QCOMPARE(c.value("given").toString(), p.firstName);
             QCOMPARE(c.value("fn").toString(), p.firstName + u' ' + p.lastName);
             QCOMPARE(c.value("note").toString(), p.note);
             QCOMPARE(c.value("street").toString(), p.address);
-            const QString bday = p.dateOfBirth.isValid()
-                                     ? p.dateOfBirth.toString(version == VcardWriter::Version::V30
-                                                                  ? QStringLiteral("yyyy-MM-dd")
-                                                                  : QStringLiteral("yyyyMMdd"))
-                                     : QString();
-            QCOMPARE(c.value("bday").toString(), bday);
-            QStringList tels, emails;
-            for (const CardEntry &e : p.phones)
-                tels += e.value;
-            for (const CardEntry &e : p.emails)
-                emails += e.value;
-            QCOMPARE(c.value("tel").toVariant().toStringList(), tels);
-            QCOMPARE(c.value("email").toVariant().toStringList(), emails);
+            QCOMPARE(c.value("bday").toString(),
+                     p.dateOfBirth.toString(v30 ? QStringLiteral("yyyy-MM-dd") : QStringLiteral("yyyyMMdd")));
+            QCOMPARE(c.value("tel").toVariant().toStringList(), values(p.phones));
+            QCOMPARE(c.value("email").toVariant().toStringList(), values(p.emails));
         }
     }
 };

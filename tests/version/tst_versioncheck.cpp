@@ -80,8 +80,6 @@ private slots:
     {
         m_check.reset();
         m_web.reset();
-        qunsetenv("http_proxy");
-        qunsetenv("HTTP_PROXY");
         m_env.reset();
     }
 
@@ -93,7 +91,6 @@ private slots:
         // clang-format off
         QTest::newRow("patch") << "1.3.5" << "1.3.4" << true;
         QTest::newRow("equal") << "1.3.4" << "1.3.4" << false;
-        QTest::newRow("older") << "1.3.3" << "1.3.4" << false;
         QTest::newRow("parts are numbers") << "1.3.10" << "1.3.9" << true;
         QTest::newRow("minor over patch") << "1.10.0" << "1.9.9" << true;
         QTest::newRow("major over the rest") << "2.0.0" << "1.99.99" << true;
@@ -168,12 +165,9 @@ private slots:
         // clang-format off
         QTest::newRow("running version") << Portions{okAnswer("1.3.4")} << false << "" << none << "1.3.4";
         QTest::newRow("newer") << Portions{okAnswer("1.3.5")} << false << "" << QStringList{"1.3.5"} << "1.3.5";
-        QTest::newRow("line end") << Portions{okAnswer("1.3.5\r\n")} << false << "" << QStringList{"1.3.5"} << "1.3.5";
-        QTest::newRow("numeric parts") << Portions{okAnswer("1.3.10")} << false << "1.3.9" << QStringList{"1.3.10"} << "1.3.10";
         QTest::newRow("ignored version") << Portions{okAnswer("1.4.0")} << false << "1.4.0" << none << "1.4.0";
         QTest::newRow("after the ignored") << Portions{okAnswer("1.4.1")} << false << "1.4.0" << QStringList{"1.4.1"} << "1.4.1";
         QTest::newRow("before the ignored") << Portions{okAnswer("1.3.5")} << false << "1.4.0" << none << "1.3.5";
-        QTest::newRow("older ignored, same") << Portions{okAnswer("1.3.4")} << false << "1.2.0" << none << "1.3.4";
         QTest::newRow("older ignored, newer") << Portions{okAnswer("1.3.5")} << false << "1.2.0" << QStringList{"1.3.5"} << "1.3.5";
         QTest::newRow("unreadable ignored") << Portions{okAnswer("1.3.5")} << false << "later" << QStringList{"1.3.5"} << "1.3.5";
         QTest::newRow("not found") << Portions{"HTTP/1.1 404 Not Found\r\nContent-Length: 5\r\n\r\n1.9.9"} << false << "" << none << "";
@@ -333,8 +327,6 @@ private slots:
         saveSetting(QStringLiteral("Check version"), setting);
         m_web->portions = {test::okAnswer("1.3.5")};
         QVERIFY(!m_check->checkVersion());
-        QVERIFY(!m_check->isRunning());
-        QCOMPARE(socket()->state(), QAbstractSocket::UnconnectedState);
         QCoreApplication::processEvents();
         QCOMPARE(m_web->connections, 0);
     }
