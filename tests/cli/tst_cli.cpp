@@ -705,10 +705,8 @@ private slots:
             }
             return true;
         };
-        qsizetype prompts = 0;
         for (const QString &answer : typed) {
             QVERIFY2(readUntil(QByteArray("Password for protected.mdb: ")), screen.constData());
-            ++prompts;
             screen.replace("Password for protected.mdb: ", "<asked>");
             const QByteArray bytes = answer.toUtf8() + '\n';
             QCOMPARE(::write(master, bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
@@ -721,15 +719,12 @@ private slots:
         QCOMPARE(WEXITSTATUS(wstatus), status);
 
         const QString shown = QString::fromUtf8(screen);
-        QCOMPARE(shown.count(u"<asked>"_s), prompts);
+        QCOMPARE(shown.count(u"<asked>"_s), typed.size());
         // Nothing typed appears on the screen.
-        for (const QString &answer : typed) {
-            if (!answer.isEmpty())
-                QVERIFY2(!shown.contains(u"<asked>"_s + answer), qPrintable(shown));
-        }
+        for (const QString &answer : typed)
+            QVERIFY2(answer.isEmpty() || !shown.contains(u"<asked>"_s + answer), qPrintable(shown));
         QVERIFY2(!shown.contains(kPassword), qPrintable(shown));
-        last.replace(u"%book"_s, book);
-        last.replace(u"%line"_s, line(today, u"Anna Berg"_s, 40).trimmed());
+        last.replace(u"%book"_s, book).replace(u"%line"_s, line(today, u"Anna Berg"_s, 40).trimmed());
         const QStringList lines = shown.split(u"\r\n"_s, Qt::SkipEmptyParts);
         QVERIFY(!lines.isEmpty());
         QCOMPARE(lines.last(), last);
