@@ -110,21 +110,14 @@ private slots:
         if (printer)
             setPrinterCounter(&onePrinter);
         CalendarWindow w;
-        QCOMPARE(w.objectName(), QStringLiteral("frmCalendar"));
-        QCOMPARE(w.windowTitle(), QStringLiteral("Birthday calendar"));
         QCOMPARE(getSetting(QStringLiteral("Week Start")), stored);
         const bool sunday = stored == QLatin1String("Sunday");
         QCOMPARE(child<QRadioButton>(w, "optSunday")->isChecked(), sunday);
         QCOMPARE(child<QRadioButton>(w, "optMonday")->isChecked(), !sunday);
-        QCOMPARE(child<QRadioButton>(w, "optMonday")->text(),
-                 QStringLiteral("Monday, Tuesday, Wednesday, ..."));
-        QCOMPARE(child<QRadioButton>(w, "optSunday")->text(), QStringLiteral("Sunday, Monday, Tuesday, ..."));
         const QString page = m_env->temp() + QStringLiteral("/202612.htm");
         QCOMPARE(w.view()->currentFile(), page);
         QVERIFY(w.view()->toPlainText().contains(QStringLiteral("Ann Smith (36)")));
         QCOMPARE(weekdays(page).value(0), sunday ? QStringLiteral("Sunday") : QStringLiteral("Monday"));
-        QCOMPARE(w.button(QStringLiteral("Save"))->isEnabled(), true);
-        QCOMPARE(w.button(QStringLiteral("Css"))->isEnabled(), true);
         QCOMPARE(w.button(QStringLiteral("Css"))->text(), QStringLiteral("Orange"));
         QCOMPARE(w.button(QStringLiteral("Print"))->isEnabled(), printer);
         QCOMPARE(w.button(QStringLiteral("Setup"))->isEnabled(), printer);
@@ -186,12 +179,9 @@ private slots:
     void selectionBoxes()
     {
         CalendarSelectionWindow s(m_env->temp());
-        QCOMPARE(s.objectName(), QStringLiteral("frmCalendarSelection"));
         QCOMPARE(child<QGroupBox>(s, "fraPrevious")->title(), QStringLiteral("2025"));
         QCOMPARE(child<QGroupBox>(s, "fraCurrent")->title(), QStringLiteral("2026"));
         QCOMPARE(child<QGroupBox>(s, "fraNext")->title(), QStringLiteral("2027"));
-        QCOMPARE(s.box(0, 1)->text(), QStringLiteral("January"));
-        QCOMPARE(s.box(2, 12)->text(), QStringLiteral("December"));
         for (int y = 0; y < 3; ++y)
             for (int i = 0; i <= 12; ++i)
                 QCOMPARE(s.box(y, i)->isChecked(), y == 1);
