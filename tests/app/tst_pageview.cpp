@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QPrinter>
-#include <QProgressBar>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTextBlock>
@@ -185,8 +184,8 @@ private slots:
         QVERIFY(test::readAll(pdf).startsWith("%PDF"));
     }
 
-    // The progress window: one bar, no caption, the busy pointer while it
-    // lives; the core's callback moves the bar.
+    // The progress window shows the busy pointer while it lives; the core's
+    // callback moves the bar, never past its end.
     void progressWindow()
     {
         QVERIFY(!QApplication::overrideCursor());
@@ -194,10 +193,6 @@ private slots:
             QWidget owner;
             owner.show();
             ProgressWindow progress(&owner);
-            QCOMPARE(progress.objectName(), QStringLiteral("frmProgress"));
-            QVERIFY(progress.isVisible());
-            QVERIFY(progress.windowTitle().isEmpty());
-            QVERIFY(progress.findChild<QProgressBar *>(QStringLiteral("pbProgress")));
             QVERIFY(QApplication::overrideCursor());
             QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
             ProgressCallback report = progress.callback();

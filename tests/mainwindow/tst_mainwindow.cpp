@@ -1,3 +1,4 @@
+#include "TestBook.h"
 #include "TestEnv.h"
 #include "TestFiles.h"
 
@@ -32,29 +33,6 @@ using namespace velmora;
 
 Q_DECLARE_METATYPE(velmora::SearchState)
 
-// A book of four persons, written straight through the engine so that no
-// setting (default database, recent list) is touched: one without first
-// name, one with blanks around the names, one born on 29 February with three
-// phones whose digits begin alike, a phone with a blank description.
-static bool writeSampleBook(const QString &path)
-{
-    Connection book;
-    if (catalog::createFile(path).failed() || book.open(path, QString()).failed())
-        return false;
-    QStringList statements = Database::createTableStatements();
-    statements << QStringLiteral(
-        "INSERT INTO Person ( Contactnr, Firstname, Lastname, Dateofbirth, Address, [Note] ) VALUES "
-        "( 1, 'Anne', 'Smith', #3/15/1980#, '12 High Street\nSpringfield', "
-        "'See www.example.org or mailto:anne@example.org soon' ), ( 2, '  Bob ', 'Marley  ', Null, '', '' ), "
-        "( 3, 'Tom & Jerry', 'Cartoon', #2/29/2004#, '', '' ), ( 4, '', 'Zimmer', Null, '', '' ) ");
-    statements << QStringLiteral(
-        "INSERT INTO Phone ( Contactnr, [Order], [Number], Description ) VALUES ( 1, 0, '0471 123 456', "
-        "'home' ), ( 1, 1, '02 555 12 12', '   ' ), ( 3, 0, '0471/12 34', '' ), ( 3, 1, '0471 12 99', '' ), "
-        "( 3, 2, '(0471) 12-00', '' ) ");
-    return std::all_of(statements.cbegin(), statements.cend(),
-                       [&](const QString &sql) { return !book.execute(sql).failed(); });
-}
-
 // The main window with a real book file: start-up, list, details, options
 // and the database commands, with every dialog answered by the test; and the
 // password and default database windows of those commands.
@@ -67,9 +45,21 @@ class TestMainWindow : public QObject {
     QString documentsFile(const QString &name) const { return m_env->documents() + QLatin1Char('/') + name; }
     QString sampleBook(const QString &name = QStringLiteral("sample.mdb"))
     {
+        // Four persons: one without first name, one with blanks around the
+        // names, one born on 29 February with three phones whose digits begin
+        // alike; a phone with a blank description.
         const QString path = documentsFile(name);
+        Connection c;
         if (!QFileInfo::exists(path))
-            [&] { QVERIFY(writeSampleBook(path)); }();
+            test::createBook(
+                c, path,
+                {test::person(1, "Anne", "Smith", "#3/15/1980#", "12 High Street\nSpringfield",
+                              "See www.example.org or mailto:anne@example.org soon"),
+                 test::person(2, "  Bob ", "Marley  "),
+                 test::person(3, "Tom & Jerry", "Cartoon", "#2/29/2004#"), test::person(4, "", "Zimmer"),
+                 test::entry("Phone", 1, 0, "0471 123 456", "home"),
+                 test::entry("Phone", 1, 1, "02 555 12 12", "   "), test::entry("Phone", 3, 0, "0471/12 34"),
+                 test::entry("Phone", 3, 1, "0471 12 99"), test::entry("Phone", 3, 2, "(0471) 12-00")});
         return path;
     }
     std::unique_ptr<MainWindow> start(const QString &commandLine)
