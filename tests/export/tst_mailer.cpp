@@ -18,7 +18,7 @@ QByteArray binary(int size)
 {
     QByteArray data(size, Qt::Uninitialized);
     for (int i = 0; i < size; ++i)
-        data[i] = char(i < 256 ? i : (i * 7919) >> 3);
+        data[i] = char(i < 256 ? unsigned(i) : (unsigned(i) * 7919u) >> 3);
     return data;
 }
 
