@@ -7,6 +7,8 @@
 #include "settings/Settings.h"
 #include "store/Sql.h"
 
+#include <QFile>
+
 namespace velmora {
 
 ExportStatements exportStatements(const QString &listSetting, const std::vector<int> &contactnrs)
@@ -133,6 +135,16 @@ DbError walkExportPersons(const std::vector<int> &contactnrs, const ExportOption
             emailWalk.take(person.contactnr, person.emails);
         visit(person);
         steps.step();
+    }
+    return {};
+}
+
+FileResult finishExportFile(PageWriter &writer, const QString &path, const DbError &error)
+{
+    const bool written = writer.flush() && writer.ok();
+    if (error || !written) {
+        QFile::remove(path);
+        return FileResult{false, error ? error.description : writer.errorText()};
     }
     return {};
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/PageWriter.h"
+#include "app/SafeFile.h"
 #include "export/ExportOptions.h"
 #include "store/Engine.h"
 
@@ -50,6 +52,10 @@ struct ExportPerson {
 DbError walkExportPersons(const std::vector<int> &contactnrs, const ExportOptions &options,
                           const ProgressCallback &progress,
                           const std::function<void(const ExportPerson &)> &visit);
+
+// Ends an export file: the last flush, then the outcome. A failed walk or
+// write removes the file, so a torn export is never shown or saved.
+FileResult finishExportFile(PageWriter &writer, const QString &path, const DbError &error);
 
 // A line break of any kind (CR LF, CR alone, LF alone) in a text, each
 // replaced by the given text.

@@ -292,16 +292,7 @@ FileResult HtmlExport::exportHtml(const std::vector<int> &contactnrs, const Expo
     }
     writer.addLine(QStringLiteral("</body>"));
     writer.addLine(QStringLiteral("</html>"));
-    const bool written = writer.flush() && writer.ok();
-    if (error) {
-        QFile::remove(path);
-        return FileResult{false, error.description};
-    }
-    if (!written) {
-        QFile::remove(path);
-        return FileResult{false, writer.errorText()};
-    }
-    return {};
+    return finishExportFile(writer, path, error);
 }
 
 namespace {

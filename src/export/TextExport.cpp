@@ -67,16 +67,7 @@ FileResult TextExport::exportText(const std::vector<int> &contactnrs, const Expo
             out.endLine();
         });
     }
-    const bool written = writer.flush() && writer.ok();
-    if (error) {
-        QFile::remove(path);
-        return FileResult{false, error.description};
-    }
-    if (!written) {
-        QFile::remove(path);
-        return FileResult{false, writer.errorText()};
-    }
-    return {};
+    return finishExportFile(writer, path, error);
 }
 
 FileResult TextExport::saveTextExport(const QString &target)
