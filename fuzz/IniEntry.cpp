@@ -5,7 +5,7 @@
 
 #include <QFile>
 #include <QHash>
-#include <QRegularExpression>
+#include <QStringList>
 
 namespace velmora::fuzz {
 
@@ -18,12 +18,30 @@ struct Key {
     QString value;
 };
 
+QString folded(const QString &name);
+
 QList<Key> plainReading(const QString &text)
 {
     QList<Key> keys;
     QHash<QString, bool> seen;
     QString section;
-    for (QString line : text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))) {
+    // Split by hand: a regular expression refuses a text holding a lone
+    // surrogate, which a UTF-16 file may well contain.
+    QStringList lines;
+    QString current;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == u'\r' || c == u'\n') {
+            lines.append(current);
+            current.clear();
+            if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+                ++i;
+        } else {
+            current.append(c);
+        }
+    }
+    lines.append(current);
+    for (QString line : lines) {
         line = line.trimmed();
         if (line.isEmpty() || line.startsWith(u';'))
             continue;
@@ -35,7 +53,7 @@ QList<Key> plainReading(const QString &text)
         if (equals < 1)
             continue;
         const QString key = line.left(equals).trimmed();
-        const QString id = section.toCaseFolded() + QChar(0) + key.toCaseFolded();
+        const QString id = folded(section) + QChar(0) + folded(key);
         if (key.isEmpty() || seen.contains(id))
             continue;
         seen.insert(id, true);
@@ -46,6 +64,22 @@ QList<Key> plainReading(const QString &text)
         keys.append({section, key, value});
     }
     return keys;
+}
+
+// Case-folded, with every lone surrogate read as U+FFFD first.
+QString folded(const QString &name)
+{
+    QString out;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name.at(i);
+        if (c.isHighSurrogate() && i + 1 < name.size() && name.at(i + 1).isLowSurrogate()) {
+            out.append(c);
+            out.append(name.at(++i));
+        } else {
+            out.append(c.isSurrogate() ? QChar(QChar::ReplacementCharacter) : c);
+        }
+    }
+    return out.toCaseFolded();
 }
 
 // The name with the case of its ASCII letters turned round: the reader must

@@ -31,8 +31,18 @@ QString fromCp1252(const QByteArray &data)
     return text;
 }
 
-QString fold(const QString &name)
+// Names are compared case-folded. Qt folds a lone surrogate to U+FFFD only
+// when a letter before it changed case, so make it U+FFFD first: "[A\xD83B]"
+// and "[a\xD83B]" must name the same section.
+QString fold(QString name)
 {
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name.at(i);
+        if (c.isHighSurrogate() && i + 1 < name.size() && name.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            name[i] = QChar::ReplacementCharacter;
+    }
     return name.toCaseFolded();
 }
 

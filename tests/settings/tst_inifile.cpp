@@ -34,6 +34,8 @@ private slots:
             << "yes";
         QTest::newRow("utf-16") << QByteArray(QStringEncoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom)
             .encode(QString::fromUtf8("[S]\r\nk=Ελληνικά\r\n"))) << "k" << QString::fromUtf8("Ελληνικά");
+        QTest::newRow("lone surrogate, other case") << QByteArray("\xFF\xFE[\0S\0]\0\n\0A\0\x3B\xD8x\0=\0v\0", 20)
+            << QStringLiteral("a") + QChar(0xD83B) + u'X' << "v";
         QTest::newRow("cut to 254") << "[S]\nk=" + QByteArray(300, 'x') << "k" << QString(254, u'x');
         QTest::newRow("binary junk")
             << QByteArrayLiteral("\x00\x01\xFF\xFE\x00junk\x00\n[S]\nk=v\n\x00\x9D\xFF") << "k" << "v";
