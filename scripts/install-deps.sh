@@ -15,6 +15,9 @@ packages=(
   xdg-utils python3
   # The vCard and iCalendar tests read what is written with Debian's parsers.
   python3-vobject python3-icalendar python3-dateutil
+  # CardDAV sync: the secret store of the desktop, and a real server for the
+  # sync tests (started on 127.0.0.1 by the tests themselves).
+  qtkeychain-qt6-dev radicale
 )
 
 missing=()
