@@ -179,14 +179,6 @@ public:
         }
         return url;
     }
-    // Creates a plain WebDAV collection (no address book) /<user>/<name>/.
-    QUrl createPlainCollection(const QString &user, const QString &name)
-    {
-        const QUrl url = baseUrl().resolved(QUrl(user + QLatin1Char('/') + name + QLatin1Char('/')));
-        request(user, "PROPFIND", baseUrl().resolved(QUrl(user + QLatin1Char('/'))), {}, {{"Depth", "0"}});
-        return request(user, "MKCOL", url).status == 201 ? url : QUrl();
-    }
-
     // The URL of a card file in a collection.
     static QUrl cardUrl(const QUrl &book, const QString &fileName) { return book.resolved(QUrl(fileName)); }
 
@@ -199,6 +191,19 @@ public:
         if (!ifMatch.isEmpty())
             headers.append({"If-Match", ifMatch});
         return request(user, "PUT", url, card, headers);
+    }
+    // Many cards at once, written straight into the collection's storage
+    // folder (file name -> card) as a bulk import on the server would; far
+    // faster than one PUT each. False when a file could not be written.
+    bool storeCards(const QUrl &book, const QList<QPair<QString, QByteArray>> &cards)
+    {
+        const QString folder = m_dir.filePath(QStringLiteral("collections/collection-root")) + book.path();
+        for (const auto &[fileName, data] : cards) {
+            QFile file(folder + fileName);
+            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(data) != data.size())
+                return false;
+        }
+        return true;
     }
     Answer deleteCard(const QString &user, const QUrl &url) { return request(user, "DELETE", url); }
     Answer getCard(const QString &user, const QUrl &url) { return request(user, "GET", url); }
