@@ -30,7 +30,7 @@ export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktra
 # fuzz_vcard is built too but not run here yet: its round-trip property has an
 # open finding (a card whose name holds a parameter-like text comes back
 # changed). Run it by hand: build-fuzz/fuzz/fuzz_vcard fuzz/corpus/vcard
-targets=(sql search dates notelinks ini bookfile version)
+targets=(sql search dates notelinks ini bookfile version davxml)
 found=()
 for t in "${targets[@]}"; do
   corpus="$build/fuzz-corpus/$t"

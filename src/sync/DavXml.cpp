@@ -281,9 +281,23 @@ private:
     QXmlStreamWriter m_xml;
 };
 
+// A text element. A carriage return is written as a character reference:
+// written as it stands, a reader would take it (and CR LF) for a line feed.
 void writeText(QXmlStreamWriter &xml, const QString &ns, const QString &name, const QString &value)
 {
-    xml.writeTextElement(ns, name, value);
+    if (!value.contains(QLatin1Char('\r'))) {
+        xml.writeTextElement(ns, name, value);
+        return;
+    }
+    xml.writeStartElement(ns, name);
+    const QStringList pieces = value.split(QLatin1Char('\r'));
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        if (i > 0)
+            xml.writeEntityReference(QStringLiteral("#13"));
+        if (!pieces.at(i).isEmpty())
+            xml.writeCharacters(pieces.at(i));
+    }
+    xml.writeEndElement();
 }
 
 void writeHrefs(QXmlStreamWriter &xml, const QString &ns, const QString &name, const QStringList &hrefs)
