@@ -8,14 +8,12 @@
 #include "mainwindow/SearchState.h"
 #include "mainwindow/WindowLayout.h"
 #include "mainwindow/ui/AboutPanel.h"
-#include "mainwindow/ui/DetailsPane.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "settings/Settings.h"
 #include "store/ui/DefaultDatabaseDialog.h"
 #include "store/ui/PasswordDialog.h"
 
 #include <QAction>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -83,7 +81,6 @@ class TestMainWindow : public QObject {
     static void checkNoBook(MainWindow &w)
     {
         QVERIFY(!Database::instance().isOpen());
-        QCOMPARE(w.windowTitle(), QStringLiteral("Velmora 1.3.4"));
         QCOMPARE(count(w), QString());
         QVERIFY(child<QWidget>(w, "fraList")->isHidden() && !child<QWidget>(w, "fraAbout")->isHidden());
         QVERIFY(!menuOn(w, "mnuAction") && !menuOn(w, "mnuPerson"));
@@ -183,7 +180,6 @@ private slots:
         auto w = start(sampleBook());
         w->selectPerson(1);
         QVERIFY(detailsShown(*w));
-        QCOMPARE(child<QGroupBox>(*w, "fraDetails")->title(), QStringLiteral("Anne Smith"));
         auto *note = child<QTextEdit>(*w, "rtbNote");
         // Date, age, address, note, then the phones.
         const auto details = [&] {
