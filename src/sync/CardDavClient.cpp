@@ -394,10 +394,10 @@ DavError CardDavClient::discover(const QUrl &url, QList<DavAddressBook> &books)
 DavError CardDavClient::syncToken(const QUrl &collection, QString &token)
 {
     token.clear();
-    m_collection = collection;
+    m_collection = withSlash(collection);
+    const QUrl &book = m_collection;
     Multistatus answer;
-    if (const DavError e =
-            davRequest("PROPFIND", collection, "0", propfindBody({DavProp::SyncToken}), answer))
+    if (const DavError e = davRequest("PROPFIND", book, "0", propfindBody({DavProp::SyncToken}), answer))
         return e;
     if (answer.xml.responses.isEmpty())
         return badAnswer(answer.status, QStringLiteral("no response for the collection"));
@@ -408,12 +408,13 @@ DavError CardDavClient::syncToken(const QUrl &collection, QString &token)
 DavError CardDavClient::listCards(const QUrl &collection, QList<DavResource> &cards)
 {
     cards.clear();
-    m_collection = collection;
+    m_collection = withSlash(collection);
+    const QUrl &book = m_collection;
     Multistatus answer;
     const QByteArray body = propfindBody({DavProp::ResourceType, DavProp::GetEtag, DavProp::GetContentType});
-    if (const DavError e = davRequest("PROPFIND", collection, "1", body, answer))
+    if (const DavError e = davRequest("PROPFIND", book, "1", body, answer))
         return e;
-    const QString self = hrefKey(collection.path(QUrl::FullyEncoded));
+    const QString self = hrefKey(book.path(QUrl::FullyEncoded));
     QSet<QString> seen;
     for (const DavResponse &r : std::as_const(answer.xml.responses)) {
         const QString key = hrefKey(r.href);
@@ -432,14 +433,15 @@ DavError CardDavClient::listCards(const QUrl &collection, QList<DavResource> &ca
 DavError CardDavClient::changesSince(const QUrl &collection, const QString &token, DavChanges &changes)
 {
     changes = DavChanges();
-    m_collection = collection;
-    const QString self = hrefKey(collection.path(QUrl::FullyEncoded));
+    m_collection = withSlash(collection);
+    const QUrl &book = m_collection;
+    const QString self = hrefKey(book.path(QUrl::FullyEncoded));
     QString from = token;
     QHash<QString, qsizetype> changedAt;
     QSet<QString> removed;
     for (int page = 0; page < kMaxSyncPages; ++page) {
         Multistatus answer;
-        const DavError e = davRequest("REPORT", collection, "0", syncCollectionBody(from), answer);
+        const DavError e = davRequest("REPORT", book, "0", syncCollectionBody(from), answer);
         if (e) {
             // The server no longer knows the token: a precondition named,
             // or an error that only an old token can explain.
@@ -507,14 +509,15 @@ DavError CardDavClient::changesSince(const QUrl &collection, const QString &toke
 DavError CardDavClient::fetchCards(const QUrl &collection, const QStringList &hrefs, QList<DavCard> &cards)
 {
     cards.clear();
-    m_collection = collection;
+    m_collection = withSlash(collection);
+    const QUrl &book = m_collection;
     QSet<QString> seen;
     for (qsizetype start = 0; start < hrefs.size(); start += kMultigetBatch) {
         QStringList paths;
         for (const QString &href : hrefs.mid(start, kMultigetBatch))
-            paths.append(collection.resolved(QUrl(href)).path(QUrl::FullyEncoded));
+            paths.append(book.resolved(QUrl(href)).path(QUrl::FullyEncoded));
         Multistatus answer;
-        if (const DavError e = davRequest("REPORT", collection, "0", multigetBody(paths), answer))
+        if (const DavError e = davRequest("REPORT", book, "0", multigetBody(paths), answer))
             return e;
         for (const DavResponse &r : std::as_const(answer.xml.responses)) {
             if (r.status == 404 || r.status == 410 || (r.status == 0 && !r.hasAddressData && !r.hasEtag))
