@@ -18,6 +18,10 @@ namespace velmora {
 namespace {
 
 constexpr int kMaxRedirects = 5;
+// No answer of a CardDAV server is longer than this (2,000 cards with
+// photos are some megabytes): anything longer is given up before it fills
+// the memory.
+constexpr qint64 kMaxAnswerBytes = 256 * 1024 * 1024;
 constexpr qsizetype kMultigetBatch = 100;
 constexpr int kMaxSyncPages = 1000; // sync-collection answers cut short (507) asked again
 
@@ -105,7 +109,11 @@ CardDavClient::~CardDavClient() = default;
 DavError CardDavClient::sendOnce(const QByteArray &method, const QUrl &url, const QByteArray &body,
                                  const Headers &headers, HttpAnswer &answer)
 {
-    QNetworkRequest request(url);
+    // A user name and password in the address itself are never used: the
+    // client's own go with every request.
+    QUrl target = url;
+    target.setUserInfo({});
+    QNetworkRequest request(target);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
@@ -129,9 +137,16 @@ DavError CardDavClient::sendOnce(const QByteArray &method, const QUrl &url, cons
     idle.setSingleShot(true);
     idle.setInterval(m_timeoutMs);
     bool timedOut = false;
+    bool tooLong = false;
     QList<QSslError> sslErrors;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QObject::connect(reply, &QNetworkReply::downloadProgress, &idle, qOverload<>(&QTimer::start));
+    QObject::connect(reply, &QNetworkReply::downloadProgress, &idle, [&](qint64 received, qint64) {
+        idle.start();
+        if (received > kMaxAnswerBytes && !tooLong) {
+            tooLong = true;
+            reply->abort();
+        }
+    });
     QObject::connect(reply, &QNetworkReply::uploadProgress, &idle, qOverload<>(&QTimer::start));
     QObject::connect(reply, &QNetworkReply::sslErrors, &loop,
                      [&sslErrors](const QList<QSslError> &errors) { sslErrors += errors; });
@@ -148,6 +163,8 @@ DavError CardDavClient::sendOnce(const QByteArray &method, const QUrl &url, cons
     const QString host = url.host();
     if (timedOut)
         return davError(DavError::Kind::Timeout, 0, T("The server did not answer in time."));
+    if (tooLong)
+        return badAnswer(0, QStringLiteral("the answer is longer than %1 MB").arg(kMaxAnswerBytes >> 20));
     if (!sslErrors.isEmpty()) {
         QStringList problems;
         for (const QSslError &e : std::as_const(sslErrors)) {
