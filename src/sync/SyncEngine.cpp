@@ -98,7 +98,8 @@ bool readCard(const QByteArray &data, ServerPerson &out, QString &reason)
         }
         for (const VcardProperty &p : std::as_const(card.properties)) {
             if (p.name == "UID") {
-                out.uid = ContentLine::unescaped(ContentLine::decodedValue(p), card.version == "2.1").trimmed();
+                out.uid =
+                    ContentLine::unescaped(ContentLine::decodedValue(p), card.version == "2.1").trimmed();
                 break;
             }
         }
@@ -436,9 +437,8 @@ bool SyncRun::conflict(SyncRecord record, const ServerPerson &server, const DavC
     }
     CardPerson copy = server.person;
     copy.contactnr = nr;
-    const QString mark =
-        T("Sync conflict: the server's version of this person, %1")
-            .arg(clock().now().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+    const QString mark = T("Sync conflict: the server's version of this person, %1")
+                             .arg(clock().now().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
     copy.note = copy.note.isEmpty() ? mark : mark + QLatin1Char('\n') + copy.note;
     copy = normalized(copy);
     // The local version stays in place and goes to the server over the
@@ -488,8 +488,8 @@ bool SyncRun::push(int nr)
             // is lost is recognised when the card turns up.
             record.contactnr = nr;
             record.uid = PersonUid::vcard(person);
-            record.href = m_collection.path(QUrl::FullyEncoded) +
-                          record.uid.section(u':', -1) + QStringLiteral(".vcf");
+            record.href =
+                m_collection.path(QUrl::FullyEncoded) + record.uid.section(u':', -1) + QStringLiteral(".vcf");
             record.digest = digest;
             Transaction transaction;
             DbError e = transaction.begin();
@@ -624,8 +624,8 @@ bool SyncRun::pushAll()
         std::vector<int> changed;
         for (auto it = m_local.cbegin(); it != m_local.cend(); ++it) {
             const auto known = m_state.records().constFind(it.key());
-            if (!m_held.contains(it.key()) &&
-                (known == m_state.records().cend() || known->etag.isEmpty() || known->digest != digestOf(*it)))
+            if (!m_held.contains(it.key()) && (known == m_state.records().cend() || known->etag.isEmpty() ||
+                                               known->digest != digestOf(*it)))
                 changed.push_back(it.key());
         }
         std::vector<SyncRecord> removed;

@@ -146,15 +146,15 @@ const SyncRecord *SyncState::byHref(const QString &href) const
 
 DbError SyncState::write(const SyncRecord &record, const QByteArray &card)
 {
-    if (DbError e = executeSql(QStringLiteral("DELETE FROM SyncPerson WHERE Contactnr = %1 ")
-                                   .arg(record.contactnr)))
+    if (DbError e =
+            executeSql(QStringLiteral("DELETE FROM SyncPerson WHERE Contactnr = %1 ").arg(record.contactnr)))
         return e;
-    if (DbError e = executeSql(
-            QStringLiteral("INSERT INTO SyncPerson(Contactnr, Uid, Href, Etag, Digest, Card) "
-                           "VALUES(%1, %2, %3, %4, %5, %6) ")
-                .arg(QString::number(record.contactnr), quoted(record.uid), quoted(record.href),
-                     quoted(QString::fromLatin1(record.etag)), quoted(QString::fromLatin1(record.digest)),
-                     quoted(storedCard(card)))))
+    if (DbError e =
+            executeSql(QStringLiteral("INSERT INTO SyncPerson(Contactnr, Uid, Href, Etag, Digest, Card) "
+                                      "VALUES(%1, %2, %3, %4, %5, %6) ")
+                           .arg(QString::number(record.contactnr), quoted(record.uid), quoted(record.href),
+                                quoted(QString::fromLatin1(record.etag)),
+                                quoted(QString::fromLatin1(record.digest)), quoted(storedCard(card)))))
         return e;
     if (const auto old = m_records.constFind(record.contactnr); old != m_records.cend())
         m_byHref.remove(old->href);

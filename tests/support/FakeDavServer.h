@@ -53,7 +53,6 @@ public:
     int deletes = 0;
     int fetched = 0; // cards asked for
 
-
     DavError discover(const QUrl &url, QList<DavAddressBook> &books) override
     {
         return wrap([&] { return discoverImpl(url, books); });
@@ -83,7 +82,6 @@ public:
     {
         return wrap([&] { return deleteCardImpl(href, etag); });
     }
-
 
 private:
     DavError discoverImpl(const QUrl &url, QList<DavAddressBook> &books)
@@ -143,7 +141,7 @@ private:
         return {};
     }
     DavError putCardImpl(const QString &href, const QByteArray &data, const QByteArray &ifMatch,
-                     QByteArray &etag)
+                         QByteArray &etag)
     {
         etag.clear();
         if (refusePut.remove(href)) {
@@ -152,7 +150,8 @@ private:
             return {DavError::Kind::PreconditionFailed, 412, QStringLiteral("Precondition Failed")};
         }
         const bool exists = m_cards.contains(href);
-        if ((ifMatch.isEmpty() && exists) || (!ifMatch.isEmpty() && (!exists || m_cards[href].etag != ifMatch)))
+        if ((ifMatch.isEmpty() && exists) ||
+            (!ifMatch.isEmpty() && (!exists || m_cards[href].etag != ifMatch)))
             return {DavError::Kind::PreconditionFailed, 412, QStringLiteral("Precondition Failed")};
         ++puts;
         store(href, data);

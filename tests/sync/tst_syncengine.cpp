@@ -178,7 +178,8 @@ private slots:
         m_server->offersSync = offersSync;
         m_server->put(m_server->hrefOf("a.vcf"), vcard("Ann", "Smith", "TEL;TYPE=cell:1\r\nNOTE:Hi\r\n"));
         m_server->put(m_server->hrefOf("b.vcf"), vcard("Bob", "Jones", "BDAY:1970-12-31\r\n", "4.0"));
-        m_server->put(m_server->hrefOf("c.vcf"), "BEGIN:VCARD\r\nVERSION:3.0\r\nNOTE:nameless\r\nEND:VCARD\r\n");
+        m_server->put(m_server->hrefOf("c.vcf"),
+                      "BEGIN:VCARD\r\nVERSION:3.0\r\nNOTE:nameless\r\nEND:VCARD\r\n");
         QVERIFY(!SyncState::isSetUp());
         const SyncResult r = sync();
         QVERIFY2(r.ok, qPrintable(r.errorText));
@@ -220,15 +221,15 @@ private slots:
         QTest::addColumn<int>("pulled");
         QTest::addColumn<int>("pushed");
         QTest::addColumn<int>("removed");
-        QTest::newRow("edit here") << "edit here" << QStringList{"Ann Smith tel:9", "Bob Jones tel:2"} << 0 << 1
-                                   << 0;
+        QTest::newRow("edit here") << "edit here" << QStringList{"Ann Smith tel:9", "Bob Jones tel:2"} << 0
+                                   << 1 << 0;
         QTest::newRow("edit there") << "edit there" << QStringList{"Ann Smith tel:7", "Bob Jones tel:2"} << 1
                                     << 0 << 0;
         QTest::newRow("remove here") << "remove here" << QStringList{"Bob Jones tel:2"} << 0 << 0 << 1;
         QTest::newRow("remove there") << "remove there" << QStringList{"Bob Jones tel:2"} << 0 << 0 << 1;
         QTest::newRow("add there") << "add there"
-                                   << QStringList{"Ann Smith tel:1", "Bob Jones tel:2", "Cy Twombly"} << 1 << 0
-                                   << 0;
+                                   << QStringList{"Ann Smith tel:1", "Bob Jones tel:2", "Cy Twombly"} << 1
+                                   << 0 << 0;
         // Removed on one side, changed on the other: the change wins.
         QTest::newRow("remove here, edit there")
             << "remove here, edit there" << QStringList{"Ann Smith tel:7", "Bob Jones tel:2"} << 1 << 0 << 0;
@@ -445,8 +446,9 @@ private slots:
         s.removedRemote = 1;
         s.conflicts = 1;
         s.conflictNames = {"Ann Smith"};
-        QCOMPARE(s.text(), QStringLiteral("Pulled: 3, pushed: 1, removed: 2, conflicts: 1\nChanged on both sides "
-                                          "(the server's version was added as a second person):\n  Ann Smith"));
+        QCOMPARE(s.text(),
+                 QStringLiteral("Pulled: 3, pushed: 1, removed: 2, conflicts: 1\nChanged on both sides "
+                                "(the server's version was added as a second person):\n  Ann Smith"));
     }
 };
 
