@@ -141,9 +141,15 @@ private:
     bool fail(const DbError &e)
     {
         m_error = T("The book could not be written:") + QLatin1Char(' ') + e.description;
+        m_dbFailed = true;
+        m_batch.rollback();
         m_state.reload();
         return false;
     }
+    // The book's writes are gathered in one transaction until the next
+    // commitBatch(): a sync to disk for a batch of cards, not for each.
+    DbError openBatch() { return m_batch.begin(); }
+    DbError commitBatch() { return m_batch.commit(); }
     void problem(const QString &href, const QString &reason)
     {
         m_summary.problems += href.section(u'/', -1) + QStringLiteral(": ") + reason;
@@ -154,6 +160,7 @@ private:
         reportProgress(m_progress, m_done, qMax(m_total, m_done));
     }
 
+    DbError recordNew(int nr);
     bool loadBook();
     bool pull();
     bool pushAll();
@@ -175,6 +182,8 @@ private:
     QUrl m_collection;
     ProgressCallback m_progress;
     SyncState m_state;
+    Transaction m_batch;
+    bool m_dbFailed = false;
     SyncSummary m_summary;
     QString m_error;
     QHash<int, CardPerson> m_local;
@@ -281,6 +290,8 @@ bool SyncRun::pull()
             return false;
         step();
     }
+    if (DbError e = commitBatch())
+        return fail(e);
     for (qsizetype from = 0; from < fetch.size(); from += SyncEngine::kFetchBatch) {
         const QStringList batch = fetch.mid(from, SyncEngine::kFetchBatch);
         QList<DavCard> cards;
@@ -291,9 +302,18 @@ bool SyncRun::pull()
                 return false;
             step();
         }
+        // The cards of a batch are written together: each either wholly or
+        // not at all, and the next sync fetches what was not written.
+        if (DbError e = commitBatch())
+            return fail(e);
     }
     if (!newToken.isEmpty() && !m_keepToken) {
-        if (DbError e = m_state.setToken(newToken))
+        DbError e = openBatch();
+        if (!e)
+            e = m_state.setToken(newToken);
+        if (!e)
+            e = commitBatch();
+        if (e)
             return fail(e);
     }
     return true;
@@ -306,15 +326,12 @@ bool SyncRun::serverRemoval(const QString &href)
         return true;
     const SyncRecord record = *found;
     const auto local = m_local.constFind(record.contactnr);
-    Transaction transaction;
-    if (DbError e = transaction.begin())
+    if (DbError e = openBatch())
         return fail(e);
     if (local == m_local.cend() || digestOf(*local) != record.digest) {
         // Gone on both sides; or changed here: the person stays and goes to
         // the server again as a new card.
         if (DbError e = m_state.remove(record.contactnr))
-            return fail(e);
-        if (DbError e = transaction.commit())
             return fail(e);
         if (local == m_local.cend())
             m_used[size_t(record.contactnr)] = false;
@@ -326,8 +343,6 @@ bool SyncRun::serverRemoval(const QString &href)
             return fail(e);
     }
     if (DbError e = m_state.remove(record.contactnr))
-        return fail(e);
-    if (DbError e = transaction.commit())
         return fail(e);
     m_local.remove(record.contactnr);
     m_used[size_t(record.contactnr)] = false;
@@ -345,8 +360,7 @@ bool SyncRun::serverCard(const DavCard &card)
         return true;
     }
     const SyncRecord *found = m_state.byHref(card.href);
-    Transaction transaction;
-    if (DbError e = transaction.begin())
+    if (DbError e = openBatch())
         return fail(e);
     if (!found) {
         const int nr = lowestFree();
@@ -362,8 +376,6 @@ bool SyncRun::serverCard(const DavCard &card)
             return fail(e);
         if (DbError e = m_state.write(record, card.data))
             return fail(e);
-        if (DbError e = transaction.commit())
-            return fail(e);
         take(nr, server.person);
         ++m_summary.pulled;
         return true;
@@ -377,8 +389,6 @@ bool SyncRun::serverCard(const DavCard &card)
             record.etag = card.etag;
             if (DbError e = m_state.write(record, card.data))
                 return fail(e);
-            if (DbError e = transaction.commit())
-                return fail(e);
             return true;
         }
         // Removed here, changed on the server: the change wins, the person
@@ -389,8 +399,6 @@ bool SyncRun::serverCard(const DavCard &card)
         if (DbError e = writePerson(record.contactnr, server.person, false))
             return fail(e);
         if (DbError e = m_state.write(record, card.data))
-            return fail(e);
-        if (DbError e = transaction.commit())
             return fail(e);
         take(record.contactnr, server.person);
         ++m_summary.pulled;
@@ -403,8 +411,6 @@ bool SyncRun::serverCard(const DavCard &card)
         record.digest = localDigest;
         if (DbError e = m_state.write(record, card.data))
             return fail(e);
-        if (DbError e = transaction.commit())
-            return fail(e);
         return true;
     }
     if (localDigest == record.digest && !record.etag.isEmpty()) {
@@ -415,13 +421,10 @@ bool SyncRun::serverCard(const DavCard &card)
             return fail(e);
         if (DbError e = m_state.write(record, card.data))
             return fail(e);
-        if (DbError e = transaction.commit())
-            return fail(e);
         take(record.contactnr, server.person);
         ++m_summary.pulled;
         return true;
     }
-    transaction.rollback();
     return conflict(record, server, card);
 }
 
@@ -445,14 +448,11 @@ bool SyncRun::conflict(SyncRecord record, const ServerPerson &server, const DavC
     // card just read: no digest matches it.
     record.etag = card.etag;
     record.digest.clear();
-    Transaction transaction;
-    if (DbError e = transaction.begin())
+    if (DbError e = openBatch())
         return fail(e);
     if (DbError e = writePerson(nr, copy, false))
         return fail(e);
     if (DbError e = m_state.write(record, card.data))
-        return fail(e);
-    if (DbError e = transaction.commit())
         return fail(e);
     ++m_summary.conflicts;
     m_summary.conflictNames += nameOf(local);
@@ -475,6 +475,22 @@ bool SyncRun::fetchOne(const QString &href, DavCard &card, bool &found)
     return true;
 }
 
+DbError SyncRun::recordNew(int nr)
+{
+    // A new card is recorded (with an empty ETag) before its PUT, so that a
+    // PUT whose answer is lost is recognised when the card turns up.
+    const CardPerson &person = m_local[nr];
+    SyncRecord record;
+    record.contactnr = nr;
+    record.uid = PersonUid::vcard(person);
+    record.href =
+        m_collection.path(QUrl::FullyEncoded) + record.uid.section(u':', -1) + QStringLiteral(".vcf");
+    record.digest = digestOf(person);
+    if (DbError e = openBatch())
+        return e;
+    return m_state.write(record, {});
+}
+
 bool SyncRun::push(int nr)
 {
     const CardPerson &person = m_local[nr];
@@ -484,21 +500,12 @@ bool SyncRun::push(int nr)
         QByteArray base;
         const auto known = m_state.records().constFind(nr);
         if (known == m_state.records().cend()) {
-            // A new card: recorded before its PUT, so a PUT whose answer
-            // is lost is recognised when the card turns up.
-            record.contactnr = nr;
-            record.uid = PersonUid::vcard(person);
-            record.href =
-                m_collection.path(QUrl::FullyEncoded) + record.uid.section(u':', -1) + QStringLiteral(".vcf");
-            record.digest = digest;
-            Transaction transaction;
-            DbError e = transaction.begin();
+            DbError e = recordNew(nr);
             if (!e)
-                e = m_state.write(record, {});
-            if (!e)
-                e = transaction.commit();
+                e = commitBatch();
             if (e)
                 return fail(e);
+            record = m_state.records().value(nr);
         } else {
             record = *known;
             if (DbError e = m_state.card(nr, base))
@@ -520,12 +527,9 @@ bool SyncRun::push(int nr)
             }
             record.etag = etag;
             record.digest = digest;
-            Transaction transaction;
-            DbError de = transaction.begin();
+            DbError de = openBatch();
             if (!de)
                 de = m_state.write(record, data);
-            if (!de)
-                de = transaction.commit();
             if (de)
                 return fail(de);
             ++m_summary.pushed;
@@ -555,12 +559,9 @@ bool SyncRun::push(int nr)
         } else if (!record.etag.isEmpty()) {
             // Removed on the server meanwhile: the person goes there again
             // as a new card.
-            Transaction transaction;
-            DbError de = transaction.begin();
+            DbError de = openBatch();
             if (!de)
                 de = m_state.remove(nr);
-            if (!de)
-                de = transaction.commit();
             if (de)
                 return fail(de);
         } else {
@@ -581,12 +582,9 @@ bool SyncRun::pushRemoval(const SyncRecord &record)
             return false;
         etag = card.etag;
         if (!found) {
-            Transaction transaction;
-            DbError e = transaction.begin();
+            DbError e = openBatch();
             if (!e)
                 e = m_state.remove(record.contactnr);
-            if (!e)
-                e = transaction.commit();
             return e ? fail(e) : true;
         }
     }
@@ -603,12 +601,9 @@ bool SyncRun::pushRemoval(const SyncRecord &record)
     } else if (e) {
         return fail(e);
     }
-    Transaction transaction;
-    DbError de = transaction.begin();
+    DbError de = openBatch();
     if (!de)
         de = m_state.remove(record.contactnr);
-    if (!de)
-        de = transaction.commit();
     if (de)
         return fail(de);
     m_used[size_t(record.contactnr)] = false;
@@ -639,10 +634,25 @@ bool SyncRun::pushAll()
         std::sort(removed.begin(), removed.end(),
                   [](const SyncRecord &a, const SyncRecord &b) { return a.contactnr < b.contactnr; });
         m_total += int(changed.size() + removed.size());
-        for (int nr : changed) {
-            if (!push(nr))
-                return false;
-            step();
+        for (size_t from = 0; from < changed.size(); from += SyncEngine::kFetchBatch) {
+            const size_t to = qMin(changed.size(), from + SyncEngine::kFetchBatch);
+            // The new cards of the batch recorded in one go, then their PUTs;
+            // what the server answered is written at the end of the batch.
+            for (size_t i = from; i < to; ++i) {
+                if (!m_state.records().contains(changed[i])) {
+                    if (DbError e = recordNew(changed[i]))
+                        return fail(e);
+                }
+            }
+            if (DbError e = commitBatch())
+                return fail(e);
+            for (size_t i = from; i < to; ++i) {
+                if (!push(changed[i]))
+                    return false;
+                step();
+            }
+            if (DbError e = commitBatch())
+                return fail(e);
         }
         for (const SyncRecord &r : removed) {
             if (!pushRemoval(r))
@@ -674,6 +684,11 @@ SyncResult SyncRun::run()
             // from asking about them.
             pull();
         }
+    }
+    // A sync stopped by the server keeps what was done so far.
+    if (!m_dbFailed) {
+        if (DbError e = commitBatch())
+            fail(e);
     }
     result.ok = m_error.isEmpty();
     result.errorText = m_error;
