@@ -187,6 +187,7 @@ private:
     SyncSummary m_summary;
     QString m_error;
     QHash<int, CardPerson> m_local;
+    QMultiHash<QByteArray, int> m_unlinked; // persons without a card, by digest
     std::vector<bool> m_used = std::vector<bool>(kLargestNumber + 1, false);
     int m_freeFrom = 1;
     QSet<int> m_held;         // persons not pushed in this run (the server's version found no room)
@@ -214,6 +215,10 @@ bool SyncRun::loadBook()
         if (nr >= 1 && nr <= kLargestNumber)
             m_used[size_t(nr)] = true;
         m_local.insert(nr, normalized(std::move(p)));
+    }
+    for (auto it = m_local.cbegin(); it != m_local.cend(); ++it) {
+        if (!m_state.records().contains(it.key()))
+            m_unlinked.insert(digestOf(*it), it.key());
     }
     // The number of a person removed here stays taken until the removal has
     // reached the server.
@@ -363,6 +368,20 @@ bool SyncRun::serverCard(const DavCard &card)
     if (DbError e = openBatch())
         return fail(e);
     if (!found) {
+        // A person of the book without a card that is exactly this card (the
+        // same persons on both sides at the first sync, or after the
+        // collection moved): linked, not added a second time.
+        const auto same = m_unlinked.constFind(server.digest);
+        if (same != m_unlinked.cend()) {
+            const int nr = *same;
+            m_unlinked.erase(same);
+            server.person.contactnr = nr;
+            const SyncRecord record{nr, server.uid.isEmpty() ? PersonUid::vcard(server.person) : server.uid,
+                                    card.href, card.etag, server.digest};
+            if (DbError e = m_state.write(record, card.data))
+                return fail(e);
+            return true;
+        }
         const int nr = lowestFree();
         if (nr == 0) {
             problem(card.href, T("The book is full: all numbers from 1 to 32767 are in use."));
@@ -486,6 +505,7 @@ DbError SyncRun::recordNew(int nr)
     record.href =
         m_collection.path(QUrl::FullyEncoded) + record.uid.section(u':', -1) + QStringLiteral(".vcf");
     record.digest = digestOf(person);
+    m_unlinked.remove(record.digest, nr);
     if (DbError e = openBatch())
         return e;
     return m_state.write(record, {});
