@@ -8,7 +8,8 @@ const std::vector<Target> &targets()
         {"sql", sqlEntry},         {"search", searchEntry},
         {"dates", datesEntry},     {"notelinks", noteLinksEntry},
         {"ini", iniEntry},         {"bookfile", bookFileEntry},
-        {"version", versionEntry},   {"vcard", vcardEntry},
+        {"version", versionEntry}, {"vcard", vcardEntry},
+        {"davxml", davXmlEntry},
     };
     return all;
 }

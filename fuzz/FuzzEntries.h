@@ -37,5 +37,8 @@ QString bookFileEntry(QByteArrayView data);
 QString versionEntry(QByteArrayView data);
 // A vCard file, and the round trip of what it held through the writer.
 QString vcardEntry(QByteArrayView data);
+// A CardDAV server's multistatus answer (and a sync REPORT's error), and
+// the same values written back and read again.
+QString davXmlEntry(QByteArrayView data);
 
 } // namespace velmora::fuzz

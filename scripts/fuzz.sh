@@ -32,7 +32,7 @@ cmake --build "$build" -j "$jobs" --target fuzz_targets
 
 export QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-targets=(sql search dates notelinks ini bookfile version vcard)
+targets=(sql search dates notelinks ini bookfile version vcard davxml)
 found=()
 for t in "${targets[@]}"; do
   corpus="$build/fuzz-corpus/$t"

@@ -1,0 +1,415 @@
+// The CardDAV client against a real Radicale on 127.0.0.1 and against small
+// local servers that answer badly or not at all.
+
+#include "../version/LocalWebServer.h"
+#include "RadicaleServer.h"
+#include "TestEnv.h"
+#include "sync/CardDavClient.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace velmora;
+using velmora::test::LocalWebServer;
+using velmora::test::RadicaleServer;
+
+Q_DECLARE_METATYPE(DavError::Kind)
+
+namespace {
+
+const QString kAnna = QStringLiteral("anna");
+const QString kSecret = QStringLiteral("secret");
+
+QByteArray card(const QString &uid, const QString &name)
+{
+    return RadicaleServer::simpleCard(uid, name);
+}
+
+QString hrefOf(const QUrl &book, const QString &file)
+{
+    return book.path() + file;
+}
+
+QStringList sortedHrefs(const QList<DavResource> &list)
+{
+    QStringList hrefs;
+    for (const DavResource &r : list)
+        hrefs.append(r.href);
+    hrefs.sort();
+    return hrefs;
+}
+
+QByteArray answer(const QByteArray &status, const QByteArray &type, const QByteArray &body)
+{
+    return "HTTP/1.1 " + status + "\r\nContent-Type: " + type +
+           "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+}
+
+} // namespace
+
+class TestCardDav : public QObject {
+    Q_OBJECT
+
+private:
+    test::TestEnv m_env;
+    RadicaleServer m_server;
+    QUrl m_contacts;
+    QUrl m_work;
+
+private slots:
+    void initTestCase()
+    {
+        VELMORA_START_RADICALE(m_server);
+        m_contacts =
+            m_server.createAddressBook(kAnna, QStringLiteral("contacts"), QStringLiteral("Contacts"));
+        m_work = m_server.createAddressBook(kAnna, QStringLiteral("work"), QStringLiteral("Work"));
+        QVERIFY(!m_contacts.isEmpty() && !m_work.isEmpty());
+    }
+
+    void discover_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QStringList>("names");
+        const QStringList both = {QStringLiteral("Contacts"), QStringLiteral("Work")};
+        QTest::newRow("server root") << QString() << both;
+        QTest::newRow("well-known") << QStringLiteral(".well-known/carddav") << both;
+        QTest::newRow("principal") << QStringLiteral("anna/") << both;
+        QTest::newRow("the address book itself") << QStringLiteral("anna/work/") << QStringList{both.at(1)};
+        QTest::newRow("the address book without slash")
+            << QStringLiteral("anna/work") << QStringList{both.at(1)};
+    }
+    void discover()
+    {
+        QFETCH(QString, path);
+        QFETCH(QStringList, names);
+        CardDavClient client(kAnna, kSecret);
+        QList<DavAddressBook> books;
+        const DavError e = client.discover(m_server.baseUrl().resolved(QUrl(path)), books);
+        QVERIFY2(!e, qPrintable(e.text));
+        QStringList found;
+        for (const DavAddressBook &b : std::as_const(books)) {
+            found.append(b.displayName);
+            QVERIFY(b.syncCollection);
+            QVERIFY(b.url.path().endsWith(QLatin1Char('/')));
+            QVERIFY(b.url == m_contacts || b.url == m_work);
+        }
+        found.sort();
+        QCOMPARE(found, names);
+    }
+
+    // Write, read, update and remove cards with their preconditions.
+    void cards()
+    {
+        const QUrl book = m_server.createAddressBook(kAnna, QStringLiteral("cards"));
+        CardDavClient client(kAnna, kSecret);
+        QList<DavResource> list;
+        QVERIFY(!client.listCards(book, list));
+        QVERIFY(list.isEmpty());
+
+        const QString a = hrefOf(book, QStringLiteral("a.vcf"));
+        QByteArray etag;
+        DavError e = client.putCard(a, card(QStringLiteral("a"), QStringLiteral("Anna Alt")), {}, etag);
+        QVERIFY2(!e, qPrintable(e.text));
+        QVERIFY(!etag.isEmpty());
+        // A second new card at the same place is refused.
+        QByteArray ignored;
+        e = client.putCard(a, card(QStringLiteral("a"), QStringLiteral("Other")), {}, ignored);
+        QCOMPARE(e.kind, DavError::Kind::PreconditionFailed);
+        QCOMPARE(e.httpStatus, 412);
+
+        QVERIFY(!client.listCards(book, list));
+        QCOMPARE(list.size(), 1);
+        QCOMPARE(list.first().href, a);
+        QCOMPARE(list.first().etag, etag);
+
+        QByteArray newEtag;
+        e = client.putCard(a, card(QStringLiteral("a"), QStringLiteral("Anna Neu")), etag, newEtag);
+        QVERIFY2(!e, qPrintable(e.text));
+        QVERIFY(!newEtag.isEmpty() && newEtag != etag);
+        // The old ETag no longer matches: a 412 for a PUT and a DELETE.
+        e = client.putCard(a, card(QStringLiteral("a"), QStringLiteral("Stale")), etag, ignored);
+        QCOMPARE(e.kind, DavError::Kind::PreconditionFailed);
+        QVERIFY(!e.text.isEmpty());
+        QCOMPARE(client.deleteCard(a, etag).kind, DavError::Kind::PreconditionFailed);
+
+        QList<DavCard> fetched;
+        e = client.fetchCards(book, {a, hrefOf(book, QStringLiteral("missing.vcf"))}, fetched);
+        QVERIFY2(!e, qPrintable(e.text));
+        QCOMPARE(fetched.size(), 1);
+        QCOMPARE(fetched.first().href, a);
+        QCOMPARE(fetched.first().etag, newEtag);
+        QVERIFY(fetched.first().data.contains("FN:Anna Neu"));
+
+        QVERIFY(!client.deleteCard(a, newEtag));
+        QVERIFY(m_server.getCard(kAnna, RadicaleServer::cardUrl(book, QStringLiteral("a.vcf"))).status ==
+                404);
+        // Already gone: no error.
+        QVERIFY(!client.deleteCard(a, newEtag));
+        QVERIFY(!client.listCards(book, list));
+        QVERIFY(list.isEmpty());
+    }
+
+    // Hrefs with characters that need encoding, relative hrefs, and more
+    // cards than one multiget asks for.
+    void manyCards()
+    {
+        const QUrl book = m_server.createAddressBook(kAnna, QStringLiteral("many"));
+        QStringList hrefs;
+        for (int i = 0; i < 130; ++i) {
+            const QString file = QStringLiteral("card %1.vcf").arg(i);
+            QVERIFY(
+                m_server
+                    .putCard(kAnna,
+                             RadicaleServer::cardUrl(book, QString::fromUtf8(QUrl::toPercentEncoding(file))),
+                             card(QStringLiteral("m%1").arg(i), QStringLiteral("Person %1").arg(i)))
+                    .ok());
+        }
+        CardDavClient client(kAnna, kSecret);
+        QList<DavResource> list;
+        QVERIFY(!client.listCards(book, list));
+        QCOMPARE(list.size(), 130);
+        for (const DavResource &r : std::as_const(list))
+            hrefs.append(r.href);
+        hrefs.append(QStringLiteral("gone.vcf"));
+        QList<DavCard> cards;
+        const DavError e = client.fetchCards(book, hrefs, cards);
+        QVERIFY2(!e, qPrintable(e.text));
+        QCOMPARE(cards.size(), 130);
+        QSet<QString> names;
+        for (const DavCard &c : std::as_const(cards))
+            names.insert(QString::fromUtf8(c.data)
+                             .section(QStringLiteral("FN:"), 1)
+                             .section(QLatin1Char('\n'), 0, 0)
+                             .trimmed());
+        QCOMPARE(names.size(), 130);
+        // A relative href names the same card.
+        QVERIFY(!client.fetchCards(book, {QStringLiteral("card%200.vcf")}, cards));
+        QCOMPARE(cards.size(), 1);
+    }
+
+    void syncCollection()
+    {
+        const QUrl book = m_server.createAddressBook(kAnna, QStringLiteral("sync"));
+        const QUrl a = RadicaleServer::cardUrl(book, QStringLiteral("a.vcf"));
+        const QUrl b = RadicaleServer::cardUrl(book, QStringLiteral("b.vcf"));
+        const QUrl c = RadicaleServer::cardUrl(book, QStringLiteral("c.vcf"));
+        QVERIFY(m_server.putCard(kAnna, a, card(QStringLiteral("a"), QStringLiteral("A"))).ok());
+        QVERIFY(m_server.putCard(kAnna, c, card(QStringLiteral("c"), QStringLiteral("C"))).ok());
+
+        CardDavClient client(kAnna, kSecret);
+        QString token;
+        QVERIFY(!client.syncToken(book, token));
+        QVERIFY(!token.isEmpty());
+        DavChanges all;
+        DavError e = client.changesSince(book, {}, all);
+        QVERIFY2(!e, qPrintable(e.text));
+        QCOMPARE(sortedHrefs(all.changed), QStringList({a.path(), c.path()}));
+        QVERIFY(all.removed.isEmpty());
+        QCOMPARE(all.token, token);
+
+        // Another program adds b, changes a and removes c.
+        QVERIFY(m_server.putCard(kAnna, b, card(QStringLiteral("b"), QStringLiteral("B"))).ok());
+        QVERIFY(m_server.putCard(kAnna, a, card(QStringLiteral("a"), QStringLiteral("A2"))).ok());
+        QVERIFY(m_server.deleteCard(kAnna, c).ok());
+        DavChanges changes;
+        e = client.changesSince(book, all.token, changes);
+        QVERIFY2(!e, qPrintable(e.text));
+        QVERIFY(!changes.tokenInvalid);
+        QCOMPARE(sortedHrefs(changes.changed), QStringList({a.path(), b.path()}));
+        QCOMPARE(changes.removed, QStringList{c.path()});
+        QVERIFY(!changes.token.isEmpty() && changes.token != all.token);
+        QList<DavResource> list;
+        QVERIFY(!client.listCards(book, list));
+        for (const DavResource &r : std::as_const(list)) {
+            for (const DavResource &changed : std::as_const(changes.changed)) {
+                if (changed.href == r.href)
+                    QCOMPARE(changed.etag, r.etag);
+            }
+        }
+
+        // Nothing since the new token.
+        DavChanges none;
+        QVERIFY(!client.changesSince(book, changes.token, none));
+        QVERIFY(none.changed.isEmpty() && none.removed.isEmpty());
+
+        // A token the server does not know: list everything, no error.
+        for (const QString &bad :
+             {QStringLiteral("http://radicale.org/ns/sync/0000"), QStringLiteral("junk")}) {
+            DavChanges invalid;
+            e = client.changesSince(book, bad, invalid);
+            QVERIFY2(!e, qPrintable(e.text));
+            QVERIFY(invalid.tokenInvalid);
+            QVERIFY(invalid.changed.isEmpty() && invalid.removed.isEmpty());
+        }
+    }
+
+    void refusals_data()
+    {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<DavError::Kind>("kind");
+        QTest::newRow("wrong password")
+            << kAnna << QStringLiteral("wrong") << QString() << DavError::Kind::Unauthorized;
+        QTest::newRow("unknown user") << QStringLiteral("bob") << kSecret << QStringLiteral("anna/contacts/")
+                                      << DavError::Kind::Unauthorized;
+        QTest::newRow("no such book")
+            << kAnna << kSecret << QStringLiteral("anna/nothing/") << DavError::Kind::NotFound;
+    }
+    void refusals()
+    {
+        QFETCH(QString, user);
+        QFETCH(QString, password);
+        QFETCH(QString, path);
+        QFETCH(DavError::Kind, kind);
+        CardDavClient client(user, password);
+        QList<DavResource> list;
+        const DavError e = client.listCards(m_server.baseUrl().resolved(QUrl(path)), list);
+        QCOMPARE(e.kind, kind);
+        QVERIFY(!e.text.isEmpty());
+        if (kind == DavError::Kind::Unauthorized) {
+            QCOMPARE(e.text, QStringLiteral("The server refused the user name or password."));
+            QList<DavAddressBook> books;
+            QCOMPARE(client.discover(m_server.baseUrl(), books).kind, kind);
+        }
+    }
+
+    void connectionRefused()
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        const quint16 port = probe.serverPort();
+        probe.close();
+        CardDavClient client(kAnna, kSecret, 5000);
+        QList<DavAddressBook> books;
+        const DavError e = client.discover(QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port)), books);
+        QCOMPARE(e.kind, DavError::Kind::Network);
+        QVERIFY2(e.text.startsWith(QStringLiteral("The server refused the connection")), qPrintable(e.text));
+    }
+
+    // A server that accepts the connection and never answers.
+    void silentServer()
+    {
+        LocalWebServer silent;
+        CardDavClient client(kAnna, kSecret, 300);
+        QElapsedTimer took;
+        took.start();
+        QList<DavResource> list;
+        const DavError e =
+            client.listCards(QUrl(QStringLiteral("http://127.0.0.1:%1/book/").arg(silent.port())), list);
+        QCOMPARE(e.kind, DavError::Kind::Timeout);
+        QVERIFY(took.elapsed() < 10000);
+        QVERIFY(silent.received.startsWith("PROPFIND /book/ HTTP/1.1"));
+    }
+
+    void badAnswers_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<DavError::Kind>("kind");
+        const QByteArray xml = "application/xml; charset=utf-8";
+        const QByteArray good =
+            "<?xml version=\"1.0\"?><d:multistatus xmlns:d=\"DAV:\"><d:response>"
+            "<d:href>/book/a.vcf</d:href><d:propstat><d:prop><d:getetag>\"1\"</d:getetag>"
+            "<d:getcontenttype>text/vcard</d:getcontenttype></d:prop>"
+            "<d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response></d:multistatus>";
+        QTest::newRow("well-formed") << answer("207 Multi-Status", xml, good) << DavError::Kind::None;
+        QTest::newRow("not XML") << answer("207 Multi-Status", xml, "hello, world")
+                                 << DavError::Kind::BadAnswer;
+        QTest::newRow("truncated XML")
+            << answer("207 Multi-Status", xml, good.left(good.size() - 30)) << DavError::Kind::BadAnswer;
+        QTest::newRow("HTML page") << answer("200 OK", "text/html", "<html><body>Welcome</body></html>")
+                                   << DavError::Kind::BadAnswer;
+        QTest::newRow("HTML as 207") << answer("207 Multi-Status", "text/html",
+                                               "<html><body><p>Hi</p></body></html>")
+                                     << DavError::Kind::BadAnswer;
+        QTest::newRow("response without href")
+            << answer("207 Multi-Status", xml,
+                      "<multistatus xmlns=\"DAV:\"><response><status>HTTP/1.1 200 OK</status></response>"
+                      "</multistatus>")
+            << DavError::Kind::BadAnswer;
+        QTest::newRow("card without ETag")
+            << answer("207 Multi-Status", xml,
+                      "<multistatus xmlns=\"DAV:\"><response><href>/book/a.vcf</href><propstat><prop>"
+                      "<getcontenttype>text/vcard</getcontenttype></prop><status>HTTP/1.1 200 OK</status>"
+                      "</propstat></response></multistatus>")
+            << DavError::Kind::BadAnswer;
+        QTest::newRow("entity expansion")
+            << answer("207 Multi-Status", xml,
+                      "<?xml version=\"1.0\"?><!DOCTYPE m [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b "
+                      "\"&a;&a;&a;&a;\">]>"
+                      "<multistatus xmlns=\"DAV:\"><response><href>&b;</href></response></multistatus>")
+            << DavError::Kind::BadAnswer;
+        QTest::newRow("server error")
+            << answer("500 Internal Server Error", "text/plain", "oops") << DavError::Kind::Server;
+        QTest::newRow("not found") << answer("404 Not Found", "text/plain", "") << DavError::Kind::NotFound;
+        QTest::newRow("forbidden") << answer("403 Forbidden", "text/plain", "")
+                                   << DavError::Kind::Unauthorized;
+        QTest::newRow("closed half-way") << QByteArray("HTTP/1.1 207 Multi-Status\r\nContent-Type: "
+                                                       "application/xml\r\nContent-Length: 5000\r\n\r\n" +
+                                                       good)
+                                         << DavError::Kind::Network;
+        QTest::newRow("closed before the status") << QByteArray("HTTP/1.1 2") << DavError::Kind::Network;
+        QTest::newRow("redirect to another host")
+            << QByteArray(
+                   "HTTP/1.1 301 Moved\r\nLocation: http://localhost:9/book/\r\nContent-Length: 0\r\n\r\n")
+            << DavError::Kind::Server;
+    }
+    void badAnswers()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(DavError::Kind, kind);
+        LocalWebServer server;
+        server.portions = {reply};
+        server.closeAfterLast = true;
+        CardDavClient client(kAnna, kSecret, 5000);
+        QList<DavResource> list;
+        const DavError e =
+            client.listCards(QUrl(QStringLiteral("http://127.0.0.1:%1/book/").arg(server.port())), list);
+        QCOMPARE(e.kind, kind);
+        QVERIFY(server.connections >= 1); // Qt asks again when the connection closes at once
+        QVERIFY(server.received.contains("Authorization: Basic " + QByteArray("anna:secret").toBase64()));
+        if (kind == DavError::Kind::None) {
+            QCOMPARE(list.size(), 1);
+            QCOMPARE(list.first().etag, QByteArray("\"1\""));
+        } else {
+            QVERIFY(!e.text.isEmpty());
+            QVERIFY(list.isEmpty());
+        }
+    }
+
+    // An untrusted certificate is refused, never accepted silently.
+    void untrustedCertificate()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("openssl")).isEmpty())
+            QSKIP("openssl is not installed: no certificate to test with.");
+        QTemporaryDir dir;
+        const QString cert = dir.filePath(QStringLiteral("cert.pem"));
+        const QString key = dir.filePath(QStringLiteral("key.pem"));
+        QProcess openssl;
+        openssl.start(QStringLiteral("openssl"),
+                      {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                       QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
+                       QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes"),
+                       QStringLiteral("-keyout"), key, QStringLiteral("-out"), cert, QStringLiteral("-days"),
+                       QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1")});
+        QVERIFY(openssl.waitForFinished(30000));
+        QVERIFY2(openssl.exitCode() == 0, openssl.readAllStandardError().constData());
+
+        RadicaleServer tls;
+        tls.setTls(cert, key);
+        VELMORA_START_RADICALE(tls);
+        // The server works (the fixture's own client accepts its certificate).
+        QVERIFY(!tls.createAddressBook(kAnna, QStringLiteral("contacts")).isEmpty());
+        CardDavClient client(kAnna, kSecret, 10000);
+        QList<DavAddressBook> books;
+        const DavError e = client.discover(tls.baseUrl(), books);
+        QCOMPARE(e.kind, DavError::Kind::Tls);
+        QVERIFY2(e.text.startsWith(QStringLiteral("The server's certificate is not trusted: ")),
+                 qPrintable(e.text));
+        QVERIFY(books.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCardDav)
+#include "tst_carddav.moc"
