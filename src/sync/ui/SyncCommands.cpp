@@ -1,0 +1,88 @@
+#include "sync/ui/SyncCommands.h"
+
+#include "app/Prompts.h"
+#include "app/Seams.h"
+#include "app/ui/ProgressWindow.h"
+#include "mainwindow/ui/ListHost.h"
+#include "settings/Translate.h"
+#include "store/Database.h"
+#include "sync/BookSync.h"
+#include "sync/SyncSettings.h"
+#include "sync/ui/SyncOptionsWindow.h"
+
+namespace velmora {
+
+namespace {
+
+bool bookChanged(const SyncSummary &s)
+{
+    return s.pulled > 0 || s.removedLocal > 0 || s.conflicts > 0;
+}
+
+SyncResult runWithProgress(QWidget *parent)
+{
+    ProgressWindow progress(parent);
+    return syncOpenBook(progress.callback());
+}
+
+// The list shows the book as the sync left it, with the shown person again
+// when it is still there.
+void refresh(ListHost *list, const SyncResult &result)
+{
+    if (!list || !bookChanged(result.summary))
+        return;
+    const int shown = list->shownPerson();
+    list->fillPersonList();
+    if (shown >= 0)
+        list->selectPerson(shown);
+}
+
+void showFailure(const SyncResult &result)
+{
+    prompts().message(T("The synchronisation failed:") + QLatin1Char('\n') + result.errorText,
+                      T("Synchronisation"), Icon::Exclamation);
+}
+
+} // namespace
+
+namespace SyncCommands {
+
+bool syncOptions(QWidget *parent)
+{
+    SyncOptionsWindow window(parent);
+    return window.exec() == QDialog::Accepted;
+}
+
+void syncNow(QWidget *parent, ListHost &list)
+{
+    const Database &db = Database::instance();
+    if (!db.isOpen() || db.isReadOnly())
+        return;
+    if (!SyncSettings::load().isSetUp() && (!syncOptions(parent) || !SyncSettings::load().isSetUp()))
+        return;
+    const SyncResult result = runWithProgress(parent);
+    refresh(&list, result);
+    if (!result.ok) {
+        showFailure(result);
+        return;
+    }
+    prompts().message(result.summary.text(), T("Synchronisation"), Icon::Information);
+}
+
+void syncAutomatically(QWidget *parent, ListHost *list)
+{
+    const Database &db = Database::instance();
+    const SyncSettings settings = SyncSettings::load();
+    if (!settings.onOpenClose || !settings.isSetUp() || !db.isOpen() || db.isReadOnly() ||
+        settings.book != db.path())
+        return;
+    const SyncResult result = runWithProgress(parent);
+    refresh(list, result);
+    if (!result.ok)
+        showFailure(result);
+    else if (result.summary.conflicts > 0)
+        prompts().message(result.summary.text(), T("Synchronisation"), Icon::Information);
+}
+
+} // namespace SyncCommands
+} // namespace velmora
