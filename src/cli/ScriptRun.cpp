@@ -290,8 +290,10 @@ ScriptRun::Status ScriptRun::sync(const ScriptRequest &request)
         if (!error.isEmpty())
             return fail(error);
     } else if (QString reason; !storedSyncPassword(settings, password, reason)) {
-        return fail(oneLine(reason) +
-                    QStringLiteral(" Give the server's password with --sync-password-file FILE."));
+        QString line = oneLine(reason);
+        if (!line.endsWith(QLatin1Char('.')))
+            line += QLatin1Char('.');
+        return fail(line + QStringLiteral(" Give the server's password with --sync-password-file FILE."));
     }
     ScriptBook book;
     if (const QString openError = book.openForWriting(request, m_prompts); !openError.isEmpty())

@@ -73,8 +73,10 @@ void syncAutomatically(QWidget *parent, ListHost *list)
 {
     const Database &db = Database::instance();
     const SyncSettings settings = SyncSettings::load();
+    // Another book than the one synced is never mixed with the server; the
+    // first book synced becomes the one (see syncOpenBook).
     if (!settings.onOpenClose || !settings.isSetUp() || !db.isOpen() || db.isReadOnly() ||
-        settings.book != db.path())
+        (!settings.book.isEmpty() && settings.book != db.path()))
         return;
     const SyncResult result = runWithProgress(parent);
     refresh(list, result);

@@ -1,8 +1,8 @@
 #include "sync/ui/SyncOptionsWindow.h"
 
 #include "app/Prompts.h"
-#include "app/SecretStore.h"
 #include "app/Seams.h"
+#include "app/SecretStore.h"
 #include "app/ui/ProgressWindow.h"
 #include "settings/Translate.h"
 #include "store/Database.h"
