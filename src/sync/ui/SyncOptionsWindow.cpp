@@ -48,25 +48,27 @@ SyncOptionsWindow::SyncOptionsWindow(QWidget *parent)
     m_txtSyncUrl->setPlaceholderText(QStringLiteral("https://dav.example.org/"));
     m_txtSyncPassword->setEchoMode(QLineEdit::Password);
     m_lblSecretStore->setWordWrap(true);
+    m_lblSecretStore->setFixedWidth(m_txtSyncUrl->minimumWidth());
     m_cboAddressBook->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    // A long address shows whole in the tip.
+    connect(m_cboAddressBook, &QComboBox::currentIndexChanged, this,
+            [this] { m_cboAddressBook->setToolTip(m_cboAddressBook->currentData().toString()); });
     m_lblSyncUrl->setBuddy(m_txtSyncUrl);
     m_lblSyncUser->setBuddy(m_txtSyncUser);
     m_lblSyncPassword->setBuddy(m_txtSyncPassword);
     m_lblAddressBook->setBuddy(m_cboAddressBook);
 
-    auto *book = new QHBoxLayout;
-    book->addWidget(m_cboAddressBook, 1);
-    book->addWidget(m_cmdTest);
     auto *form = new QFormLayout;
     form->addRow(m_lblSyncUrl, m_txtSyncUrl);
     form->addRow(m_lblSyncUser, m_txtSyncUser);
     form->addRow(m_lblSyncPassword, m_txtSyncPassword);
     form->addRow(QString(), m_lblSecretStore);
-    form->addRow(m_lblAddressBook, book);
+    form->addRow(m_lblAddressBook, m_cboAddressBook);
     form->addRow(QString(), m_chkSyncOpenClose);
 
     m_cmdOK->setDefault(true);
     auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_cmdTest);
     buttons->addStretch(1);
     buttons->addWidget(m_cmdOK);
     buttons->addWidget(m_cmdCancel);
