@@ -7,10 +7,11 @@ namespace velmora {
 // The secret store of the desktop (the Secret Service, KWallet...) through
 // QtKeychain, under the service name "Velmora". QtKeychain works with jobs
 // that answer later; each call here waits for its job in a local event loop,
-// bounded in time, so callers see a plain blocking call.
+// bounded in time (long enough for the user to unlock the store), so callers
+// see a plain blocking call.
 class KeychainSecretStore final : public SecretStore {
 public:
-    static constexpr int kTimeoutMs = 30000;
+    static constexpr int kTimeoutMs = 120000;
 
     explicit KeychainSecretStore(const QString &service = QStringLiteral("Velmora"));
 

@@ -86,6 +86,14 @@ bool storedSyncPassword(const SyncSettings &settings, QString &password, QString
     return true;
 }
 
+QString syncPassword(const SyncSettings &settings, QString &reason)
+{
+    QString password;
+    if (storedSyncPassword(settings, password, reason))
+        return password;
+    return prompts().askAccountPassword(settings.account(), reason);
+}
+
 bool keepSyncPassword(const SyncSettings &settings, const QString &password, const QString &oldKey,
                       QString &errorText)
 {
@@ -129,11 +137,9 @@ SyncResult syncOpenBook(const ProgressCallback &progress, const QString &givenPa
     QString password = givenPassword;
     if (password.isEmpty()) {
         QString reason;
-        if (!storedSyncPassword(settings, password, reason)) {
-            password = prompts().askAccountPassword(settings.account(), reason);
-            if (password.isEmpty())
-                return failed(reason);
-        }
+        password = syncPassword(settings, reason);
+        if (password.isEmpty())
+            return failed(reason);
     }
 
     const std::unique_ptr<DavServer> server = makeDavServer(settings.user, password);

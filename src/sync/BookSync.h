@@ -28,6 +28,10 @@ std::unique_ptr<DavServer> makeDavServer(const QString &user, const QString &pas
 // no password for the account.
 bool storedSyncPassword(const SyncSettings &settings, QString &password, QString &reason);
 
+// The password for a sync: from the secret store, else asked through the
+// prompts with the reason. Empty with the reason when the user gave none.
+QString syncPassword(const SyncSettings &settings, QString &reason);
+
 // Keeps the password in the secret store under the account's key, and
 // removes the one kept under oldKey when that differs (an empty password
 // removes the account's). False with a text for the user when the store
@@ -40,10 +44,10 @@ DavError discoverAddressBooks(const QString &serverUrl, const QString &user, con
                               QList<DavAddressBook> &books);
 
 // Runs one sync of the open book with the settings. password: the server's
-// password when the caller has it (the command line's file); empty: from
-// the secret store, and when the store is not available or holds none, asked
-// through the prompts with the reason (an empty answer ends the sync with
-// that reason as its error). When no address book was chosen the server
+// password when the caller has it (the command line's file, or
+// syncPassword() asked before the progress window showed); empty: as
+// syncPassword() finds it (an empty answer ends the sync with the reason as
+// its error). When no address book was chosen the server
 // address is searched and its one address book kept in the settings.
 SyncResult syncOpenBook(const ProgressCallback &progress = {}, const QString &password = {});
 

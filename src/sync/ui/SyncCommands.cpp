@@ -10,6 +10,8 @@
 #include "sync/SyncSettings.h"
 #include "sync/ui/SyncOptionsWindow.h"
 
+#include <algorithm>
+
 namespace velmora {
 
 namespace {
@@ -19,10 +21,15 @@ bool bookChanged(const SyncSummary &s)
     return s.pulled > 0 || s.removedLocal > 0 || s.conflicts > 0;
 }
 
+// The password is found (or asked for) before the progress window shows.
 SyncResult runWithProgress(QWidget *parent)
 {
+    QString reason;
+    const QString password = syncPassword(SyncSettings::load(), reason);
+    if (password.isEmpty())
+        return SyncResult{false, reason, {}};
     ProgressWindow progress(parent);
-    return syncOpenBook(progress.callback());
+    return syncOpenBook(progress.callback(), password);
 }
 
 // The list shows the book as the sync left it, with the shown person again
@@ -33,8 +40,11 @@ void refresh(ListHost *list, const SyncResult &result)
         return;
     const int shown = list->shownPerson();
     list->fillPersonList();
-    if (shown >= 0)
+    const std::vector<int> listed = list->listedPersons();
+    if (shown >= 0 && std::find(listed.begin(), listed.end(), shown) != listed.end())
         list->selectPerson(shown);
+    else
+        list->hideDetails();
 }
 
 void showFailure(const SyncResult &result)
