@@ -199,6 +199,18 @@ private slots:
         button->trigger();
         QVERIFY(optionsShown);
         QVERIFY(dav.logins.isEmpty());
+        // Set up for another book: only after a Yes.
+        keepSettings(kHome, false, m_env->documents() + u"/other.mdb"_s);
+        QString error;
+        QVERIFY(m_env->secrets.writeSecret(SyncSettings::load().secretKey(), u"pw"_s, error));
+        button->trigger();
+        QCOMPARE(m_env->prompts.shown().back().icon, Icon::Question);
+        QVERIFY(dav.logins.isEmpty());
+        m_env->prompts.queueAnswer(Answer::Yes);
+        button->trigger();
+        QCOMPARE(dav.logins, QStringList{u"anna:pw"_s});
+        // The outcome is told either way.
+        QCOMPARE(m_env->prompts.shown().back().title, u"Synchronisation"_s);
         Database::instance().closeDatabase(false);
         QVERIFY(!menu->isEnabled() && !button->isEnabled());
     }

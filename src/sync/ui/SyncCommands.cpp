@@ -70,6 +70,15 @@ void syncNow(QWidget *parent, ListHost &list)
         return;
     if (!SyncSettings::load().isSetUp() && (!syncOptions(parent) || !SyncSettings::load().isSetUp()))
         return;
+    // Another book than the one synced would mix its persons with the
+    // server's: only when the user says so.
+    const SyncSettings settings = SyncSettings::load();
+    if (!settings.book.isEmpty() && settings.book != db.path() &&
+        prompts().message(T("The address book on the server is synchronised with another book:") +
+                              QLatin1Char('\n') + settings.book + QStringLiteral("\n\n") +
+                              T("Synchronise this book with it as well?"),
+                          T("Synchronisation"), Icon::Question, Buttons::YesNo) != Answer::Yes)
+        return;
     const SyncResult result = runWithProgress(parent);
     refresh(&list, result);
     if (!result.ok) {
