@@ -133,16 +133,28 @@ public:
     bool run(CardPerson &person, QString &reason);
 
 private:
+    // A value decoded and unescaped, every line break as one LF: quoted-
+    // printable values of 2.1 carry CR LF or a lone CR, and the writer turns
+    // any of them into "\n", so a person read from a card comes back equal
+    // from its own card.
     QString text(const VcardProperty &p) const
     {
-        return ContentLine::unescaped(ContentLine::decodedValue(p), m_v21);
+        return oneLineBreak(ContentLine::unescaped(ContentLine::decodedValue(p), m_v21));
     }
     QStringList components(const VcardProperty &p) const
     {
         QStringList parts = ContentLine::splitEscaped(ContentLine::decodedValue(p), u';');
         for (QString &part : parts)
-            part = ContentLine::unescaped(part, m_v21);
+            part = oneLineBreak(ContentLine::unescaped(part, m_v21));
         return parts;
+    }
+    static QString oneLineBreak(QString value)
+    {
+        if (value.contains(u'\r')) {
+            value.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+            value.replace(u'\r', u'\n');
+        }
+        return value;
     }
     // The types of a property as a description: lower case, the preference
     // and the default types left out, or the label of its group.
@@ -155,7 +167,7 @@ private:
         }
         QStringList types;
         for (const QByteArray &t : p.paramValues("TYPE")) {
-            const QString type = QString::fromUtf8(t).trimmed().toLower();
+            const QString type = oneLineBreak(QString::fromUtf8(t).trimmed().toLower());
             if (type.isEmpty() || type == QLatin1String("pref") || type == QLatin1String(defaultType) ||
                 types.contains(type))
                 continue;
@@ -273,7 +285,7 @@ bool Mapping::run(CardPerson &person, QString &reason)
                     // words; 2.1 has no lists.
                     QStringList words = m_v21 ? QStringList{part} : ContentLine::splitEscaped(part, u',');
                     for (QString &word : words)
-                        word = ContentLine::unescaped(word, m_v21);
+                        word = oneLineBreak(ContentLine::unescaped(word, m_v21));
                     part = joinNonEmpty(words, QStringLiteral(" "));
                 }
             }
@@ -358,8 +370,8 @@ bool Mapping::run(CardPerson &person, QString &reason)
     }
     if (first.size() > VcardMapper::kNameWidth || last.size() > VcardMapper::kNameWidth) {
         noteLine(T("Name"), QString(), joinNonEmpty({first, last}, QStringLiteral(" ")));
-        first = cut(first, VcardMapper::kNameWidth);
-        last = cut(last, VcardMapper::kNameWidth);
+        first = trimBlanks(cut(first, VcardMapper::kNameWidth));
+        last = trimBlanks(cut(last, VcardMapper::kNameWidth));
     }
     person.firstName = first;
     person.lastName = last;

@@ -1,6 +1,7 @@
 #include "TestEnv.h"
 
 #include "interchange/VcardReader.h"
+#include "interchange/VcardWriter.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -155,6 +156,12 @@ private slots:
             << "A|S|||n||";
         QTest::newRow("quoted parameter with a colon")
             << card("N:S;A\r\nTEL;TYPE=\"x:y\":1\r\n") << "A|S||||1 (x:y)|";
+        QTest::newRow("every line break as one LF, a lone CR too")
+            << card("N:S;A\r\nTEL;HO\rME:1\r\nNOTE;ENCODING=QUOTED-PRINTABLE:a=0Db=0D=0Ac\r\n", "2.1")
+            << "A|S|||a/b/c|1 (ho/me)|";
+        QTest::newRow("name cut at a blank loses the blank")
+            << card("N:S;" + QByteArray(49, 'a') + " b\r\n")
+            << QString(49, u'a') + "|S|||Name: " + QString(49, u'a') + " b S||";
     }
     void readsOneCard()
     {
@@ -164,6 +171,13 @@ private slots:
         QCOMPARE(r.problems.size(), 0);
         QCOMPARE(r.persons.size(), 1);
         QTEST(describe(r.persons.first()), "expected");
+        // What was read comes back unchanged from its own card.
+        for (const auto version : {VcardWriter::Version::V30, VcardWriter::Version::V40}) {
+            const VcardReadResult back = VcardReader::read(VcardWriter::card(r.persons.first(), version));
+            QCOMPARE(back.persons.size(), 1);
+            QCOMPARE(describe(back.persons.first()), describe(r.persons.first()));
+            QVERIFY(back.persons.first() == r.persons.first());
+        }
     }
 
     void countsWhatDidNotFit()
