@@ -1,6 +1,7 @@
 // The command line for scripts, run as the built program in a process of
 // its own: no display, no platform plugin, a private home, no terminal.
 
+#include "RadicaleServer.h"
 #include "TestBook.h"
 #include "TestEnv.h"
 #include "TestFiles.h"
@@ -700,6 +701,54 @@ private slots:
                  qPrintable(r.err));
         if (bookKept)
             QCOMPARE(readAll(book), bytes);
+    }
+
+    // --sync against a real server, found from its root address: the
+    // server's card comes into the book and the book's persons go to the
+    // server; a second run finds nothing to do and leaves the file alone; a
+    // wrong password is one line.
+    void syncWithServer()
+    {
+        RadicaleServer server;
+        VELMORA_START_RADICALE(server);
+        const QUrl addressBook = server.createAddressBook(u"anna"_s, u"contacts"_s);
+        QVERIFY(server
+                    .putCard(u"anna"_s, RadicaleServer::cardUrl(addressBook, u"ida.vcf"_s),
+                             "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:ida-1\r\nN:Holm;Ida;;;\r\nFN:Ida Holm\r\n"
+                             "END:VCARD\r\n")
+                    .ok());
+        TestEnv env;
+        const QString book = env.file(u"book.mdb"_s);
+        writeBook(book, QDate::currentDate());
+        storeSettings({u"Sync server="_s + server.baseUrl().toString(), u"Sync user=anna"_s});
+        env.settings->sync();
+        const QString passwords = env.file(u"dav-password.txt"_s);
+        writeFile(passwords, "secret\n");
+        const QStringList arguments{u"--sync"_s, u"--book"_s, book, u"--sync-password-file"_s, passwords};
+        const auto count = [&] {
+            Connection c;
+            if (c.open(book, QString()))
+                return QString();
+            return rows(c, u"SELECT Count(*) AS n FROM Person "_s, {u"n"_s});
+        };
+
+        Run r = runProgram(env, arguments);
+        QCOMPARE(r.err, QString());
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, u"Pulled: 1, pushed: 5, removed: 0, conflicts: 0\n"_s);
+        QCOMPARE(count(), u"6"_s);
+
+        const QByteArray bytes = readAll(book);
+        r = runProgram(env, arguments);
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, u"Pulled: 0, pushed: 0, removed: 0, conflicts: 0\n"_s);
+        QCOMPARE(readAll(book), bytes);
+
+        writeFile(passwords, "wrong\n");
+        r = runProgram(env, arguments);
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.startsWith(u"velmora: "_s) && r.err.count(u'\n') == 1, qPrintable(r.err));
+        QCOMPARE(readAll(book), bytes);
     }
 
     void terminalPassword_data()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FakeDavServer.h"
 #include "sync/BookSync.h"
 
 #include <QList>
@@ -7,16 +8,18 @@
 
 namespace velmora::test {
 
-// What the stub servers of one test saw and answer: the address books
-// discover() finds (or the error it gives) and the users and passwords they
-// were made with. An otherwise empty collection that takes every card.
+// Puts a server of the test behind every sync and Test connection of the
+// program (setDavServerFactory) and records the logins it was made with.
+// discover() finds the address books listed here (or gives the error set);
+// the cards live in one in-memory collection (FakeDavServer) whatever
+// collection is asked for.
 struct StubDav {
     QList<DavAddressBook> books;
     DavError discoverError;
     QStringList logins; // "user:password", one per server made
     QList<QUrl> discovered;
+    FakeDavServer cards;
 
-    // Installs the factory for this stub; the destructor puts the real one back.
     StubDav()
     {
         setDavServerFactory([this](const QString &user, const QString &password) {
@@ -45,31 +48,29 @@ private:
         }
         DavError syncToken(const QUrl &, QString &token) override
         {
-            token = QStringLiteral("t1");
-            return {};
+            return m_stub.cards.syncToken(m_stub.cards.collection(), token);
         }
-        DavError listCards(const QUrl &, QList<DavResource> &cards) override
+        DavError listCards(const QUrl &, QList<DavResource> &list) override
         {
-            cards.clear();
-            return {};
+            return m_stub.cards.listCards(m_stub.cards.collection(), list);
         }
-        DavError changesSince(const QUrl &, const QString &, DavChanges &changes) override
+        DavError changesSince(const QUrl &, const QString &token, DavChanges &changes) override
         {
-            changes = DavChanges{};
-            changes.token = QStringLiteral("t1");
-            return {};
+            return m_stub.cards.changesSince(m_stub.cards.collection(), token, changes);
         }
-        DavError fetchCards(const QUrl &, const QStringList &, QList<DavCard> &cards) override
+        DavError fetchCards(const QUrl &, const QStringList &hrefs, QList<DavCard> &out) override
         {
-            cards.clear();
-            return {};
+            return m_stub.cards.fetchCards(m_stub.cards.collection(), hrefs, out);
         }
-        DavError putCard(const QString &, const QByteArray &, const QByteArray &, QByteArray &etag) override
+        DavError putCard(const QString &href, const QByteArray &data, const QByteArray &ifMatch,
+                         QByteArray &etag) override
         {
-            etag = "\"1\"";
-            return {};
+            return m_stub.cards.putCard(href, data, ifMatch, etag);
         }
-        DavError deleteCard(const QString &, const QByteArray &) override { return {}; }
+        DavError deleteCard(const QString &href, const QByteArray &etag) override
+        {
+            return m_stub.cards.deleteCard(href, etag);
+        }
 
     private:
         StubDav &m_stub;
