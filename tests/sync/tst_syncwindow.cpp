@@ -241,6 +241,29 @@ private slots:
         QVERIFY(!Database::instance().isOpen());
     }
 
+    // Sync now brings the server's person into the list at once and tells
+    // what it did.
+    void syncNowRefreshesTheList()
+    {
+        setCommandLine(QString());
+        MainWindow window;
+        installWindowHooks(window);
+        openBook();
+        keepSettings(kHome);
+        QString error;
+        QVERIFY(m_env->secrets.writeSecret(SyncSettings::load().secretKey(), u"pw"_s, error));
+        StubDav dav;
+        dav.cards.put(
+            dav.cards.hrefOf(u"ida.vcf"_s),
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:ida-1\r\nN:Holm;Ida;;;\r\nFN:Ida Holm\r\nEND:VCARD\r\n");
+        QCOMPARE(window.listedPersons().size(), size_t(1));
+        window.action(u"mnuActionSync"_s)->trigger();
+        QCOMPARE(m_env->prompts.lastMessage(), u"Pulled: 1, pushed: 1, removed: 0, conflicts: 0"_s);
+        QCOMPARE(m_env->prompts.shown().back().icon, Icon::Information);
+        QCOMPARE(window.listedPersons().size(), size_t(2));
+        QCOMPARE(dav.cards.cards().size(), 2);
+    }
+
     // The sync on open and close runs only when chosen, and only for the
     // book it is for (or the first one when none is named yet).
     void automatic_data()
