@@ -137,11 +137,13 @@ private slots:
         QTest::addColumn<QString>("url");
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("message"); // empty: accepted
+        QTest::addColumn<QString>("kept");    // the secret store's password afterwards
         // clang-format off
-        QTest::newRow("kept") << true << kServer << u"anna"_s << QString();
-        QTest::newRow("no secret store") << false << kServer << u"anna"_s << QString();
-        QTest::newRow("no user") << true << kServer << QString() << u"Enter the user name."_s;
-        QTest::newRow("bad address") << true << u"ftp://x/"_s << u"anna"_s << u"The server address must be a web address starting with https:// (or http://)."_s;
+        QTest::newRow("kept") << true << kServer << u"anna"_s << QString() << u"s3cret-pw"_s;
+        QTest::newRow("no secret store") << false << kServer << u"anna"_s << QString() << u"old"_s;
+        QTest::newRow("switched off") << true << QString() << u"anna"_s << QString() << QString();
+        QTest::newRow("no user") << true << kServer << QString() << u"Enter the user name."_s << u"old"_s;
+        QTest::newRow("bad address") << true << u"ftp://x/"_s << u"anna"_s << u"The server address must be a web address starting with https:// (or http://)."_s << u"old"_s;
         // clang-format on
     }
     void ok()
@@ -150,7 +152,11 @@ private slots:
         QFETCH(QString, url);
         QFETCH(QString, user);
         QFETCH(QString, message);
+        QFETCH(QString, kept);
         keepSettings(QString());
+        const QString key = u"carddav:anna@dav.example.org"_s;
+        QString error;
+        QVERIFY(m_env->secrets.writeSecret(key, u"old"_s, error));
         m_env->secrets.setAvailable(available);
         const QString book = openBook();
         SyncOptionsWindow window;
@@ -166,12 +172,11 @@ private slots:
         QCOMPARE(s.onOpenClose, message.isEmpty());
         m_env->settings->sync();
         QVERIFY(!readAll(m_env->settings->fileName()).contains("s3cret-pw"));
+        QCOMPARE(m_env->secrets.secrets().value(key), kept);
         if (!message.isEmpty())
             return;
-        QCOMPARE(s.user, user);
-        QCOMPARE(s.book, book);
-        QCOMPARE(m_env->secrets.secrets().value(u"carddav:anna@dav.example.org"_s),
-                 available ? u"s3cret-pw"_s : QString());
+        QCOMPARE(s.serverUrl, url);
+        QCOMPARE(s.book, url.isEmpty() ? QString() : book);
     }
 
     // Sync now and the toolbar's Sync need a book that can be changed.

@@ -184,13 +184,16 @@ void SyncOptionsWindow::ok()
     settings.onOpenClose = m_chkSyncOpenClose->isChecked();
     // The book open while sync is set up is the one it is for.
     Database &db = Database::instance();
-    if (settings.book.isEmpty() && db.isOpen() && !db.isReadOnly())
+    if (settings.isSetUp() && settings.book.isEmpty() && db.isOpen() && !db.isReadOnly())
         settings.book = db.path();
     settings.save();
-    if (settings.isSetUp() && m_storeAvailable &&
+    if (m_storeAvailable && settings.isSetUp() &&
         !keepSyncPassword(settings, m_txtSyncPassword->text(), m_oldKey, error))
         prompts().message(error + QLatin1Char('\n') + T("The password is asked for at each synchronisation."),
                           T("Synchronisation"), Icon::Exclamation);
+    // Sync switched off: the password kept for it goes too.
+    if (m_storeAvailable && !settings.isSetUp() && !m_oldKey.isEmpty())
+        secretStore().deleteSecret(m_oldKey, error);
     accept();
 }
 
