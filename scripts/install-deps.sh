@@ -18,6 +18,8 @@ packages=(
   # CardDAV sync: the secret store of the desktop, and a real server for the
   # sync tests (started on 127.0.0.1 by the tests themselves).
   qtkeychain-qt6-dev radicale
+  # The secret store's test runs a private session bus with a keyring of its own.
+  dbus-daemon gnome-keyring
 )
 
 missing=()
