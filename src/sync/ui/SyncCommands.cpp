@@ -101,7 +101,7 @@ void syncAutomatically(QWidget *parent, ListHost *list)
     refresh(list, result);
     if (!result.ok)
         showFailure(result);
-    else if (result.summary.conflicts > 0)
+    else if (result.summary.conflicts > 0 || !result.summary.problems.isEmpty())
         prompts().message(result.summary.text(), T("Synchronisation"), Icon::Information);
 }
 

@@ -18,8 +18,8 @@ bool syncOptions(QWidget *parent);
 // only when the user confirms. The list is rebuilt when the book changed.
 void syncNow(QWidget *parent, ListHost &list);
 // The sync when the book the sync is for is opened or about to be closed,
-// when the user chose it: silent unless it fails or finds conflicts, and it
-// never keeps the book from opening or closing.
+// when the user chose it: silent unless it fails, finds conflicts or leaves
+// cards as they are, and it never keeps the book from opening or closing.
 void syncAutomatically(QWidget *parent, ListHost *list);
 
 } // namespace SyncCommands
