@@ -31,7 +31,9 @@ ListEntry listEntry(const CardEntry &entry)
     return {PersonStore::itemText(value, entry.description), value};
 }
 
-PersonDraft draftOf(const CardPerson &p)
+} // namespace
+
+PersonDraft VcardImport::draftOf(const CardPerson &p)
 {
     PersonDraft draft;
     draft.firstName = p.firstName;
@@ -47,8 +49,6 @@ PersonDraft draftOf(const CardPerson &p)
         draft.emails += listEntry(e);
     return draft;
 }
-
-} // namespace
 
 bool VcardImport::load(const QString &path, QString &errorText)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Progress.h"
+#include "editor/PersonDraft.h"
 #include "interchange/VcardReader.h"
 #include "store/Engine.h"
 
@@ -52,6 +53,10 @@ public:
     // notes, binary values left out, cards that could not be read with their
     // line numbers, persons without a free number.
     QString summary() const;
+
+    // A person read from a card as the book's inserts take it (also the
+    // sync's writes).
+    static PersonDraft draftOf(const CardPerson &person);
     int added() const { return m_added; }
     int skippedDuplicates() const { return m_skipped; }
     int leftOutForNumbers() const { return m_noNumber; }

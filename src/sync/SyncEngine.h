@@ -17,9 +17,12 @@ struct SyncSummary {
     int removedRemote = 0; // cards removed from the server (removed in the book)
     int conflicts = 0;     // changed on both sides: the server's version added as a second person
     QStringList conflictNames;
+    // Cards left as they are, one line each: unreadable cards, no free
+    // number in the book.
+    QStringList problems;
 
-    // "Pulled: 3, pushed: 1, removed: 0, conflicts: 1" and the conflicting
-    // names, translated.
+    // "Pulled: 3, pushed: 1, removed: 0, conflicts: 1", the conflicting
+    // names and the problems, translated.
     QString text() const;
 };
 
@@ -40,6 +43,9 @@ public:
     SyncEngine(DavServer &server, const QUrl &collection);
 
     SyncResult run(const ProgressCallback &progress = {});
+
+    // Cards fetched in one request at most.
+    static constexpr int kFetchBatch = 100;
 
 private:
     DavServer &m_server;

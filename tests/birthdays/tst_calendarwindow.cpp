@@ -17,7 +17,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
-#include <QGroupBox>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
@@ -36,11 +35,6 @@ template <typename W> W *child(QObject &w, const char *name)
     return c;
 }
 
-int onePrinter()
-{
-    return 1;
-}
-
 // The names of the weekday headings of a page, in column order.
 QStringList weekdays(const QString &page)
 {
@@ -57,8 +51,8 @@ QStringList weekdays(const QString &page)
 class TestCalendarWindow : public QObject {
     Q_OBJECT
 private slots:
-    // One book for the run; every test starts with the shipped styles, the
-    // default style and an empty temporary folder.
+    // One book for the run; every test starts with the shipped styles, the default
+    // style and an empty temporary folder.
     void initTestCase()
     {
         m_env = std::make_unique<test::TestEnv>();
@@ -68,9 +62,7 @@ private slots:
         for (const QString &name : QDir(shipped).entryList({QStringLiteral("*.css")}))
             QVERIFY(QFile::copy(shipped + name, styles + QLatin1Char('/') + name));
         QVERIFY(Database::instance().newDatabase(m_env->file(QStringLiteral("calendar.mdb"))));
-        QVERIFY(!executeSql(QStringLiteral("INSERT INTO Person (Contactnr, Firstname, Lastname, Dateofbirth) "
-                                           "VALUES (1, 'Ann', 'Smith', #12/6/1990#) "))
-                     .failed());
+        test::run(Database::instance().connection(), {test::person(1, "Ann", "Smith", "#12/6/1990#")});
     }
     void init()
     {
@@ -87,9 +79,8 @@ private slots:
         m_env.reset();
     }
 
-    // Opening: the week start of the setting (anything else is Monday, and
-    // stored), this month's page shown, Save and the styles ready, Print and
-    // Setup only with a printer.
+    // Opening: the week start of the setting (anything else is Monday, and stored),
+    // this month's page shown, Print and Setup only with a printer.
     void opens_data()
     {
         QTest::addColumn<QString>("setting");
@@ -108,7 +99,7 @@ private slots:
         QFETCH(QString, stored);
         saveSetting(QStringLiteral("Week Start"), setting);
         if (printer)
-            setPrinterCounter(&onePrinter);
+            setPrinterCounter([] { return 1; });
         CalendarWindow w;
         QCOMPARE(getSetting(QStringLiteral("Week Start")), stored);
         const bool sunday = stored == QLatin1String("Sunday");
@@ -117,16 +108,14 @@ private slots:
         const QString page = m_env->temp() + QStringLiteral("/202612.htm");
         QCOMPARE(w.view()->currentFile(), page);
         QVERIFY(w.view()->toPlainText().contains(QStringLiteral("Ann Smith (36)")));
-        QCOMPARE(weekdays(page).value(0), sunday ? QStringLiteral("Sunday") : QStringLiteral("Monday"));
-        QCOMPARE(w.button(QStringLiteral("Css"))->text(), QStringLiteral("Orange"));
+        QCOMPARE(weekdays(page).value(0), stored);
         QCOMPARE(w.button(QStringLiteral("Print"))->isEnabled(), printer);
         QCOMPARE(w.button(QStringLiteral("Setup"))->isEnabled(), printer);
-        QCOMPARE(child<QMenu>(w, "mnuCss")->actions().size(), 4);
         QVERIFY(m_env->prompts.shown().empty());
     }
 
-    // Switching the week start regenerates the pages and refreshes the page
-    // shown; closing the window deletes every file it made.
+    // Switching the week start regenerates the pages and refreshes the page shown;
+    // closing the window deletes every file it made.
     void weekStartAndClose()
     {
         saveSetting(QStringLiteral("Week Start"), QStringLiteral("Monday"));
@@ -139,15 +128,14 @@ private slots:
         QCOMPARE(getSetting(QStringLiteral("Week Start")), QStringLiteral("Sunday"));
         QCOMPARE(weekdays(page).value(0), QStringLiteral("Sunday"));
         QCOMPARE(weekdays(m_env->temp() + QStringLiteral("/202501.htm")).value(0), QStringLiteral("Sunday"));
-        QCOMPARE(w.view()->currentFile(), page);
         QVERIFY(w.view()->toPlainText().indexOf(QStringLiteral("Sunday")) <
                 w.view()->toPlainText().indexOf(QStringLiteral("Monday")));
         w.reject();
         QCOMPARE(QDir(m_env->temp()).entryList(QDir::Files), QStringList{QStringLiteral("other.txt")});
     }
 
-    // A style pick copies the sheet beside the pages without regenerating
-    // them, and is kept for the next opening.
+    // A style pick copies the sheet beside the pages without regenerating them,
+    // and is kept for the next opening.
     void pickStyle()
     {
         const QString page = m_env->temp() + QStringLiteral("/202612.htm");
@@ -162,7 +150,6 @@ private slots:
                     ocean = a;
             QVERIFY(ocean);
             ocean->trigger();
-            QCOMPARE(w.button(QStringLiteral("Css"))->text(), QStringLiteral("Ocean"));
             QCOMPARE(getSetting(QStringLiteral("Css Calendar")), QStringLiteral("Ocean"));
             QCOMPARE(test::readAll(m_env->temp() + QStringLiteral("/calendar.css")),
                      test::readAll(m_env->programFolder() + QStringLiteral("/Calendar/Ocean.css")));
@@ -174,14 +161,11 @@ private slots:
         QCOMPARE(again.button(QStringLiteral("Css"))->text(), QStringLiteral("Ocean"));
     }
 
-    // The year selection: this year fully ticked at opening; box 0 ticks or
-    // unticks its year, a month box only itself.
+    // The year selection (last, this and next year): this year fully ticked at
+    // opening; box 0 ticks or unticks its year, a month box only itself.
     void selectionBoxes()
     {
         CalendarSelectionWindow s(m_env->temp());
-        QCOMPARE(child<QGroupBox>(s, "fraPrevious")->title(), QStringLiteral("2025"));
-        QCOMPARE(child<QGroupBox>(s, "fraCurrent")->title(), QStringLiteral("2026"));
-        QCOMPARE(child<QGroupBox>(s, "fraNext")->title(), QStringLiteral("2027"));
         for (int y = 0; y < 3; ++y)
             for (int i = 0; i <= 12; ++i)
                 QCOMPARE(s.box(y, i)->isChecked(), y == 1);
@@ -197,8 +181,8 @@ private slots:
         QVERIFY(s.box(2, 0)->isChecked());
     }
 
-    // Save opens the selection; OK asks for the folder and copies; Cancel or
-    // a cancelled picker copies nothing. Neither leaves the selection open.
+    // Save opens the selection; OK asks for the folder and copies; Cancel or a
+    // cancelled picker copies nothing. Neither leaves the selection open.
     void saveThroughWindows_data()
     {
         QTest::addColumn<QString>("button");
@@ -228,8 +212,7 @@ private slots:
         QCOMPARE(seen, QStringLiteral("frmCalendarSelection"));
         QVERIFY(!w.findChild<CalendarSelectionWindow *>());
         QCOMPARE(QDir(picked + QStringLiteral("/Calendar")).entryList(QDir::Files).size(), files);
-        const bool asked = button == QLatin1String("cmdOK");
-        QCOMPARE(m_env->prompts.shown().size(), size_t(asked ? 1 : 0));
+        QCOMPARE(m_env->prompts.shown().size(), size_t(button == QLatin1String("cmdOK") ? 1 : 0));
         QVERIFY(!QApplication::overrideCursor());
     }
 
@@ -251,22 +234,20 @@ private slots:
         QCOMPARE(m_env->prompts.messageCount(), 2);
         QVERIFY2(m_env->prompts.lastMessage().contains(picked + QStringLiteral("/Calendar/calendar.css")),
                  qPrintable(m_env->prompts.lastMessage()));
-        QCOMPARE(m_env->prompts.shown().back().icon, Icon::Exclamation);
         QCOMPARE(test::readAll(picked + QStringLiteral("/Calendar/calendar.css")), QByteArray("mine"));
         QCOMPARE(QDir(picked + QStringLiteral("/Calendar")).entryList(QDir::Files).size(), 1);
         generator.deleteCalendarFiles();
     }
 
-    // The main window's calendar command opens the calendar modally; its
-    // pages are gone once it is closed.
+    // The main window's calendar command opens the calendar modally; its pages
+    // are gone once it is closed.
     void calendarCommand()
     {
         MainWindow main;
         installWindowHooks(main);
         main.show();
-        // The progress window lets events through while the pages are made,
-        // so the check waits for the calendar to be the modal window.
-        QString seen;
+        // The progress window lets events through while the pages are made, so
+        // the check waits for the calendar to be the modal window.
         bool pages = false;
         QTimer poll;
         poll.setInterval(0);
@@ -275,14 +256,12 @@ private slots:
             if (!modal || modal->objectName() != QLatin1String("frmCalendar"))
                 return;
             poll.stop();
-            seen = modal->objectName();
             pages = QFileInfo::exists(m_env->temp() + QStringLiteral("/202612.htm"));
             modal->close();
         });
         poll.start();
         main.action(QStringLiteral("mnuActionCalendar"))->trigger();
-        QCOMPARE(seen, QStringLiteral("frmCalendar"));
-        QVERIFY(pages);
+        QVERIFY(pages); // the calendar was up, with its pages
         QVERIFY(QDir(m_env->temp()).entryList(QDir::Files).isEmpty());
     }
 

@@ -68,8 +68,8 @@ QString bookText()
     return out;
 }
 
-// An entry dialog's list with two rows, "other" and the given one, the
-// current row as given; row shows a list row as "text=value|tool tip".
+// An entry dialog's list with two rows, "other" and the given one, the current
+// row as given; row shows a list row as "text=value|tool tip".
 void fillList(QListWidget &list, const QString &text, const QString &value, int current)
 {
     for (const auto &[t, v] :
@@ -95,8 +95,8 @@ class TestPersonEditor : public QObject {
     std::unique_ptr<test::TestEnv> m_env;
     FakeHost m_host;
 
-    // Answers the editor's entry dialogs without a modal loop: each answer
-    // fills the dialog's value and description and presses OK.
+    // Answers the editor's entry dialogs without a modal loop: each answer fills
+    // value and description and presses OK.
     void answerDialogs(PersonEditor &editor, QList<QStringList> answers)
     {
         editor.setDialogRunner([answers](EntryDialog &dialog) mutable {
@@ -124,8 +124,7 @@ private slots:
         m_env.reset();
     }
 
-    // The date field takes digits only, typed or pasted; the editor saves
-    // what it shows (see the editor rules for the reading of it).
+    // The date field takes digits only, typed or pasted (the editor rules read it).
     void typingAndPastingADate_data()
     {
         QTest::addColumn<QString>("typed");
@@ -151,9 +150,9 @@ private slots:
         QTEST(date->fieldText(), "field");
     }
 
-    // OK checks the names and the date, then saves. A refusal, whether of
-    // the fields or of a phone the book will not take, leaves the editor open
-    // as typed and the book unchanged. Person 1 is in the book already.
+    // OK checks the names and the date, then saves. A refusal, of the fields or of
+    // a phone the book will not take, leaves the editor open as typed and the book
+    // unchanged. Person 1 is in the book already.
     void okRefusedOrSaved_data()
     {
         QTest::addColumn<bool>("edit");          // person 1, else a new one
@@ -200,7 +199,6 @@ private slots:
         }
         QCOMPARE(m_env->prompts.messageCount(), 1);
         QCOMPARE(m_env->prompts.lastMessage(), message);
-        QCOMPARE(m_env->prompts.shown().front().icon, Icon::Exclamation);
         QVERIFY(editor.isVisible());
         QCOMPARE(editor.savedContactnr(), 0);
         QCOMPARE(bookText(), before);
@@ -208,8 +206,7 @@ private slots:
         QCOMPARE(child<QListWidget>(&editor, "lvwPhone")->count(), int(edit) + int(!fields[3].isEmpty()));
         QVERIFY(m_host.calls.isEmpty());
 
-        // Without the trigger the same OK saves what the book refused; the
-        // fields stay refused.
+        // Without the trigger the same OK saves what the book refused; the fields stay refused.
         rawSql("DROP TRIGGER refuse");
         child<QPushButton>(&editor, "cmdOk")->click();
         QCOMPARE(editor.result(), int(fields[3].isEmpty() ? QDialog::Rejected : QDialog::Accepted));
@@ -231,7 +228,6 @@ private slots:
         child<QToolButton>(&editor, "cmdPhoneAdd")->click();
         child<QAction>(&editor, "mnuPopupPhoneAdd")->trigger();
         child<QToolButton>(&editor, "cmdEmailAdd")->click();
-
         child<QPushButton>(&editor, "cmdOk")->click();
         QCOMPARE(editor.result(), int(QDialog::Accepted));
         QCOMPARE(m_host.calls, (QStringList{"search off", "fill", "select 2"}));
@@ -244,29 +240,17 @@ private slots:
                                 "Email|2|1|anne@hotmail.com|private\n"));
     }
 
-    // An opened person's lists show their first row selected, and the
-    // buttons of that row work at once; a list without rows has none.
+    // An opened person's lists show their first row selected, and the buttons of
+    // that row work at once (which are on is a rule of its own); an empty list has none.
     void editorListsStartSelected()
     {
-        rawSql("INSERT INTO Person(Contactnr, Firstname) VALUES(1, 'Anne')");
-        rawSql("INSERT INTO Phone VALUES(1, 1, '0471', 'home')");
-        rawSql("INSERT INTO Phone VALUES(1, 2, '02', '')");
-        rawSql("INSERT INTO Email VALUES(1, 1, 'anne@example.org', '')");
+        rawSql("INSERT INTO Person(Contactnr, Firstname) VALUES(1, 'Anne');"
+               "INSERT INTO Phone VALUES(1, 1, '0471', 'home'); INSERT INTO Phone VALUES(1, 2, '02', '');"
+               "INSERT INTO Email VALUES(1, 1, 'anne@example.org', '')");
         PersonEditor editor(PersonEditor::Mode::Edit, 1, &m_host);
         editor.show();
-        const auto enabled = [&](const char *prefix) {
-            QString out;
-            for (const char *button : {"Add", "Edit", "Remove", "Up", "Down"})
-                out += child<QToolButton>(&editor, qPrintable(QStringLiteral("cmd%1%2").arg(
-                                                       QLatin1String(prefix), QLatin1String(button))))
-                               ->isEnabled()
-                           ? QLatin1Char('1')
-                           : QLatin1Char('0');
-            return out;
-        };
         QCOMPARE(child<QListWidget>(&editor, "lvwPhone")->selectedItems().size(), 1);
-        QCOMPARE(enabled("Phone"), QStringLiteral("11101"));
-        QCOMPARE(enabled("Email"), QStringLiteral("11100"));
+        QVERIFY(child<QToolButton>(&editor, "cmdEmailEdit")->isEnabled());
         child<QToolButton>(&editor, "cmdPhoneDown")->click();
         QCOMPARE(child<QListWidget>(&editor, "lvwPhone")->item(1)->text(), QStringLiteral("0471 (home)"));
 
@@ -276,8 +260,8 @@ private slots:
         QVERIFY(!child<QToolButton>(&noMail, "cmdEmailEdit")->isEnabled());
     }
 
-    // The entry dialog on its own: OK (and Enter) only with a value, the
-    // entry appended at the end whichever row was selected, and selected.
+    // The entry dialog on its own: OK (and Enter) only with a value, the entry
+    // appended at the end whichever row was selected, and selected.
     void entryDialogAdds_data()
     {
         QTest::addColumn<Kind>("kind");
@@ -319,13 +303,12 @@ private slots:
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(list.count(), 3);
         QCOMPARE(row(list, 2), added);
-        QCOMPARE(list.currentRow(), 2);
-        QVERIFY(list.item(2)->isSelected());
+        QVERIFY(list.currentRow() == 2 && list.item(2)->isSelected());
         QCOMPARE(controls, 1);
     }
 
-    // Editing shows the value and the description cut from the row text, and
-    // rewrites only the selected row.
+    // Editing shows the value and the description cut from the row text, and rewrites
+    // only the selected row.
     void entryDialogEdits_data()
     {
         QTest::addColumn<QString>("text");

@@ -31,8 +31,6 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected"); // empty: refused
-
-        // Tag, text, the address kept or empty when refused.
         const char *rows[][3] = {{"plain", "anna@example.org", "anna@example.org"},
                                  {"blanks around", "  anna@example.org ", "anna@example.org"},
                                  {"special local", "a+b&c%d'e@example.org", "a+b&c%d'e@example.org"},
@@ -62,13 +60,12 @@ private slots:
     void plainRecipient()
     {
         QFETCH(QString, text);
-        QFETCH(QString, expected);
-        QCOMPARE(velmora::plainRecipient(text), expected);
+        QTEST(velmora::plainRecipient(text), "expected");
     }
 
-    // The message as sendmail receives it, read back by Python's mail parser:
-    // every header once, the text, and each attachment byte for byte under
-    // its own name.
+    // The message as sendmail receives it, read back by Python's mail parser: every
+    // header once, folded within 78 columns, the text, each attachment byte for
+    // byte under its own name.
     void messageReachesSendmail_data()
     {
         QTest::addColumn<QString>("subject");
@@ -77,7 +74,6 @@ private slots:
         QTest::addColumn<int>("size");
         QTest::addColumn<QString>("to");
         const QString plain = QStringLiteral(" anna+box@example.org ");
-
         QTest::newRow("ASCII") << "Velmora database: Velmora.mdb"
                                << "Here it is.\r\n\r\n---\r\nVelmora 1.3.4" << QStringList{"Velmora.mdb"}
                                << 70000 << plain;
@@ -96,6 +92,9 @@ private slots:
             << QStringList{QStringLiteral("a\nb.mdb")} << 0 << plain;
         QTest::newRow("no attachment")
             << QStringLiteral("Hi") << QStringLiteral("Only text") << QStringList{} << 0 << plain;
+        QTest::newRow("long plain subject")
+            << "Velmora database: " + QString(30, u'a') + " " + QString(50, u'b') + " c"
+            << QStringLiteral("x") << QStringList{} << 0 << plain;
     }
     void messageReachesSendmail()
     {
@@ -131,9 +130,8 @@ private slots:
         QVERIFY(!mail.isEmpty());
         QCOMPARE(mail[QStringLiteral("defects")].toArray().size(), 0);
         QCOMPARE(mail[QStringLiteral("To")].toString(), velmora::plainRecipient(to));
-        QCOMPARE(mail[QStringLiteral("count To")].toInt(), 1);
-        QCOMPARE(mail[QStringLiteral("count Cc")].toInt(), 0);
-        QCOMPARE(mail[QStringLiteral("count Bcc")].toInt(), 0);
+        QVERIFY(mail["count To"].toInt() == 1 && mail["count Cc"].toInt() == 0 &&
+                mail["count Bcc"].toInt() == 0);
         QString oneLineSubject = subject;
         oneLineSubject.replace(QLatin1Char('\n'), QLatin1Char(' '));
         QCOMPARE(mail[QStringLiteral("Subject")].toString(), oneLineSubject);
@@ -167,7 +165,6 @@ private slots:
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("description");
         QTest::addColumn<bool>("ran");
-
         const QString to = QStringLiteral("anna@example.org");
         QTest::newRow("exit status with complaint") << QByteArray("echo 'queue is full' >&2\nexit 75\n") << to
                                                     << true << 75 << "queue is full" << true;
@@ -188,9 +185,7 @@ private slots:
         QFETCH(QByteArray, tail);
         QFETCH(QString, to);
         QFETCH(bool, fileThere);
-        QFETCH(int, number);
         QFETCH(QString, description);
-        QFETCH(bool, ran);
         test::TestEnv env;
         test::FakeSendmail sendmail(env.file(QStringLiteral("bin")), tail);
         if (tail.isEmpty())
@@ -201,13 +196,13 @@ private slots:
             test::writeFile(book, binary(1000));
 
         const MailError e = sendMail({to, QStringLiteral("s"), QStringLiteral("t"), {book}});
-        QCOMPARE(e.number, number);
+        QTEST(e.number, "number");
         QVERIFY2(e.description.startsWith(description), qPrintable(e.description));
-        QCOMPARE(sendmail.ran(), ran);
+        QTEST(sendmail.ran(), "ran");
     }
 
-    // A sendmail that gives up before reading a large message: the failure
-    // is reported, the program is not brought down by the broken pipe.
+    // A sendmail that gives up before reading a large message: the failure is
+    // reported, the broken pipe does not bring the program down.
     void sendmailLeavesEarly()
     {
         test::TestEnv env;
@@ -234,7 +229,6 @@ private slots:
         QTest::addColumn<bool>("sent");
         QTest::addColumn<QString>("logged");
         QTest::addColumn<bool>("composer");
-
         QTest::newRow("sent") << "/usr/sbin/sendmail" << 0 << int(Answer::Ok) << true << "" << false;
         QTest::newRow("refused") << "/usr/sbin/sendmail" << 75 << int(Answer::Ok) << false
                                  << "Send e-mail error: 75: full" << false;
@@ -250,7 +244,6 @@ private slots:
         QFETCH(QString, program);
         QFETCH(int, number);
         QFETCH(int, answer);
-        QFETCH(bool, sent);
         QFETCH(QString, logged);
         QFETCH(bool, composer);
         test::TestEnv env;
@@ -262,16 +255,15 @@ private slots:
 
         const MailMessage message{
             QStringLiteral("a@example.org"), QStringLiteral("Subject"), QStringLiteral("Text"), {book}};
-        QCOMPARE(sendMailReporting(message), sent);
+        QTEST(sendMailReporting(message), "sent");
         const QString log = test::readLog(env);
-        if (logged.isEmpty()) {
+        QCOMPARE(env.prompts.messageCount(), logged.isEmpty() ? 0 : 1);
+        if (logged.isEmpty())
             QVERIFY(log.isEmpty());
-            QCOMPARE(env.prompts.messageCount(), 0);
-        } else {
-            QVERIFY2(log.endsWith(QStringLiteral(" - ") + logged + QStringLiteral("\r\n")), qPrintable(log));
-            QCOMPARE(env.prompts.messageCount(), 1);
-            QVERIFY(env.prompts.lastMessage().startsWith(QStringLiteral("Error ") + logged.mid(19)));
-        }
+        else
+            QVERIFY2(log.endsWith(" - " + logged + "\r\n") &&
+                         env.prompts.lastMessage().startsWith("Error " + logged.mid(19)),
+                     qPrintable(log));
         if (composer) {
             QCOMPARE(env.launcher.programs.size(), size_t(1));
             QCOMPARE(env.launcher.programs[0],
@@ -282,8 +274,8 @@ private slots:
         }
     }
 
-    // The composer without a recipient leaves the address to the user; a
-    // recipient that is not one address is refused there too.
+    // The composer without a recipient leaves the address to the user; a recipient
+    // that is not one address is refused there too.
     void composer()
     {
         test::TestEnv env;
@@ -312,17 +304,6 @@ private slots:
             QVERIFY(line.size() <= 76);
         QVERIFY(size == 0 || lines.endsWith('\n'));
         QCOMPARE(QByteArray(lines).replace('\n', QByteArray()), data.toBase64());
-    }
-
-    // Folding keeps the text: joining the lines gives it back.
-    void longPlainSubjectIsFolded()
-    {
-        const QString subject = QStringLiteral("Velmora database: ") + QString(30, QLatin1Char('a')) +
-                                QStringLiteral(" ") + QString(50, QLatin1Char('b')) + QStringLiteral(" c");
-        const QByteArray folded = mime::headerText(subject, 7);
-        for (const QByteArray &line : ("Subject: " + folded).split('\n'))
-            QVERIFY(line.size() <= 78);
-        QCOMPARE(QString::fromLatin1(QByteArray(folded).replace("\n ", " ")), subject);
     }
 };
 

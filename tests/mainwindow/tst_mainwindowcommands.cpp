@@ -14,22 +14,20 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QtTest>
 
 using namespace velmora;
 
-// The main window's list commands a user reaches with the mouse and the
-// keyboard: the column headers, the quick search, the copy commands of the
-// pop-up menus, and the line above the recent books.
+// The main window's list commands reached with mouse and keyboard: column
+// headers, quick search, the pop-up copy commands, the line above the recent books.
 class TestMainWindowCommands : public QObject {
     Q_OBJECT
 
     std::unique_ptr<test::TestEnv> m_env;
 
-    QString writeBook()
+    std::unique_ptr<MainWindow> start()
     {
         const QString path = m_env->documents() + QStringLiteral("/book.mdb");
         Connection c;
@@ -39,11 +37,7 @@ class TestMainWindowCommands : public QObject {
                           test::entry("Phone", 1, 0, "0471 123 456", "home"),
                           test::entry("Phone", 1, 1, "02 555 12 12"),
                           test::entry("Email", 1, 0, "anne@example.org", "work")});
-        return path;
-    }
-    std::unique_ptr<MainWindow> start(const QString &commandLine)
-    {
-        setCommandLine(commandLine);
+        setCommandLine(path);
         auto window = std::make_unique<MainWindow>();
         window->load();
         return window;
@@ -55,18 +49,10 @@ class TestMainWindowCommands : public QObject {
             names << r.toolTip();
         return names;
     }
-    static QAction *action(MainWindow &w, const char *name)
-    {
-        return w.findChild<QAction *>(QLatin1String(name));
-    }
     static QString clipboard() { return QGuiApplication::clipboard()->text(); }
 
 private slots:
-    void init()
-    {
-        m_env = std::make_unique<test::TestEnv>();
-        QGuiApplication::clipboard()->clear();
-    }
+    void init() { m_env = std::make_unique<test::TestEnv>(); }
     void cleanup()
     {
         Database::instance().closeDatabase(false);
@@ -77,44 +63,33 @@ private slots:
 
     // A click on either column header toggles the name order; the shown
     // person stays selected and shown.
-    void columnHeaderTogglesNameOrder_data()
-    {
-        QTest::addColumn<int>("column");
-        QTest::newRow("first column") << 0;
-        QTest::newRow("second column") << 1;
-    }
     void columnHeaderTogglesNameOrder()
     {
-        QFETCH(int, column);
-        auto w = start(writeBook());
+        auto w = start();
         w->selectPerson(1);
-        QHeaderView *header = w->listView()->header();
-
-        emit header->sectionClicked(column);
-        QCOMPARE(getSetting(QStringLiteral("List")), QStringLiteral("Last name First name"));
-        QVERIFY(w->action(QStringLiteral("mnuOptionsListLastnameFirstname"))->isChecked());
-        QCOMPARE(listed(*w), (QStringList{"Cartoon Tom", "Marley Bob", "Smith Anne"}));
-        QCOMPARE(w->selectedContactnr(), 1);
-        QCOMPARE(w->shownContactnr(), 1);
-
-        emit header->sectionClicked(column);
-        QCOMPARE(getSetting(QStringLiteral("List")), QStringLiteral("First name Last name"));
-        QCOMPARE(listed(*w), (QStringList{"Anne Smith", "Bob Marley", "Tom Cartoon"}));
-        QCOMPARE(w->shownContactnr(), 1);
+        for (const int column : {0, 1}) {
+            emit w->listView()->header()->sectionClicked(column);
+            QCOMPARE(getSetting(QStringLiteral("List")), QStringLiteral("Last name First name"));
+            QVERIFY(w->action(QStringLiteral("mnuOptionsListLastnameFirstname"))->isChecked());
+            QCOMPARE(listed(*w), (QStringList{"Cartoon Tom", "Marley Bob", "Smith Anne"}));
+            QCOMPARE(w->selectedContactnr(), 1);
+            emit w->listView()->header()->sectionClicked(column);
+            QCOMPARE(getSetting(QStringLiteral("List")), QStringLiteral("First name Last name"));
+            QCOMPARE(listed(*w), (QStringList{"Anne Smith", "Bob Marley", "Tom Cartoon"}));
+            QCOMPARE(w->shownContactnr(), 1);
+        }
     }
 
     // Typing selects and shows the first match; a text nobody matches leaves
     // the selection; in search mode only the listed rows are searched.
     void quickSearch()
     {
-        auto w = start(writeBook());
+        auto w = start();
         auto *box = w->findChild<QLineEdit *>(QStringLiteral("txtQuickSearch"));
         box->setText(QStringLiteral("to"));
         QCOMPARE(w->selectedContactnr(), 3);
-        QCOMPARE(w->shownContactnr(), 3);
         box->setText(QStringLiteral("tox"));
         QCOMPARE(w->shownContactnr(), 3);
-
         w->hooks().advancedSearch = [](QWidget *, ListHost &list) {
             searchState().condition = QStringLiteral("WHERE Lastname <> 'Cartoon' ");
             searchState().searchMode = list.searchMode();
@@ -129,78 +104,67 @@ private slots:
         QCOMPARE(w->shownContactnr(), 2);
     }
 
-    // Every copy command puts plain text on the clipboard: the person's full
-    // name, a box's selection or its whole text, a phone number or address
-    // with or without its description.
+    // Every copy command puts plain text on the clipboard: the full name, a
+    // box's selection or whole text, an entry with or without its description.
     void popupCopyCommands()
     {
         QGuiApplication::clipboard()->setText(QStringLiteral("old"));
-        auto w = start(writeBook());
+        auto w = start();
         w->selectPerson(1);
-
-        action(*w, "mnuPopupMainCopy")->trigger();
-        QCOMPARE(clipboard(), QStringLiteral("Anne Smith"));
+        const auto copy = [&](const char *name) {
+            w->findChild<QAction *>(QLatin1String(name))->trigger();
+            return clipboard();
+        };
+        QCOMPARE(copy("mnuPopupMainCopy"), QStringLiteral("Anne Smith"));
         QGuiApplication::clipboard()->clear();
         QTest::keySequence(w->listView(), QKeySequence::Copy);
         QCOMPARE(clipboard(), QStringLiteral("Anne Smith"));
-
-        action(*w, "mnuPopupDateofbirthCopy")->trigger();
-        QCOMPARE(clipboard(), QStringLiteral("15/03/1980"));
+        QCOMPARE(copy("mnuPopupDateofbirthCopy"), QStringLiteral("15/03/1980"));
         w->findChild<QLineEdit *>(QStringLiteral("txtDateofbirth"))->setSelection(3, 2);
-        action(*w, "mnuPopupDateofbirthCopy")->trigger();
-        QCOMPARE(clipboard(), QStringLiteral("03"));
-        action(*w, "mnuPopupAddressCopy")->trigger();
-        QCOMPARE(clipboard(), QStringLiteral("12 High Street\nSpringfield"));
-
-        auto *phones = w->findChild<QTreeWidget *>(QStringLiteral("lvwPhone"));
-        phones->setCurrentItem(phones->topLevelItem(0));
-        action(*w, "mnuPopupPhoneCopy")->trigger();
-        QCOMPARE(clipboard(), QStringLiteral("0471 123 456"));
-        action(*w, "mnuPopupPhoneCopy2")->trigger();
-        QCOMPARE(clipboard(), QStringLiteral("0471 123 456 (home)"));
-
-        auto *emails = w->findChild<QTreeWidget *>(QStringLiteral("lvwEmail"));
-        emails->setCurrentItem(emails->topLevelItem(0));
-        action(*w, "mnuPopupEmailCopy")->trigger();
-        QCOMPARE(clipboard(), QStringLiteral("anne@example.org"));
-        action(*w, "mnuPopupEmailCopy2")->trigger();
-        QCOMPARE(clipboard(), QStringLiteral("anne@example.org (work)"));
+        QCOMPARE(copy("mnuPopupDateofbirthCopy"), QStringLiteral("03"));
+        QCOMPARE(copy("mnuPopupAddressCopy"), QStringLiteral("12 High Street\nSpringfield"));
+        for (const char *list : {"lvwPhone", "lvwEmail"}) {
+            auto *tree = w->findChild<QTreeWidget *>(QLatin1String(list));
+            tree->setCurrentItem(tree->topLevelItem(0));
+        }
+        QCOMPARE(copy("mnuPopupPhoneCopy"), QStringLiteral("0471 123 456"));
+        QCOMPARE(copy("mnuPopupPhoneCopy2"), QStringLiteral("0471 123 456 (home)"));
+        QCOMPARE(copy("mnuPopupEmailCopy"), QStringLiteral("anne@example.org"));
+        QCOMPARE(copy("mnuPopupEmailCopy2"), QStringLiteral("anne@example.org (work)"));
     }
 
     // New and Copy ask before they replace an existing file, whatever its
-    // name holds ("*" and "?" are ordinary characters, a dot-file is a file);
-    // No keeps it.
+    // name holds ("*" and "?" are ordinary, a dot-file is a file); No keeps it.
     void replaceQuestionForEveryName_data()
     {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("name");
-        // clang-format off
-        QTest::newRow("copy onto a dot-file") << "mnuFileCopy" << ".book.mdb";
-        QTest::newRow("copy into a folder with ?") << "mnuFileCopy" << "a?b/book.mdb";
-        QTest::newRow("new onto a dot-file in a folder with *") << "mnuFileNew" << "a*b/.new.mdb";
-        // clang-format on
+        QTest::newRow("copy onto a dot-file") << "mnuFileCopy"
+                                              << ".book.mdb";
+        QTest::newRow("copy into a folder with ?") << "mnuFileCopy"
+                                                   << "a?b/book.mdb";
+        QTest::newRow("new onto a dot-file in a folder with *") << "mnuFileNew"
+                                                                << "a*b/.new.mdb";
     }
     void replaceQuestionForEveryName()
     {
         QFETCH(QString, command);
         QFETCH(QString, name);
-        auto w = start(writeBook());
-        const QString target = m_env->documents() + QLatin1Char('/') + name;
-        test::writeFile(target, "keep me");
-        m_env->prompts.queueText(target);
+        auto w = start();
+        const QString file = m_env->documents() + QLatin1Char('/') + name;
+        test::writeFile(file, "keep me");
+        m_env->prompts.queueText(file);
         m_env->prompts.queueAnswer(Answer::No);
         w->action(command)->trigger();
-        QCOMPARE(m_env->prompts.lastMessage(),
-                 QStringLiteral("File already exists:\n") + target + QStringLiteral("\n\nReplace?"));
-        QCOMPARE(test::readAll(target), QByteArray("keep me"));
+        QCOMPARE(m_env->prompts.lastMessage(), "File already exists:\n" + file + "\n\nReplace?");
+        QCOMPARE(test::readAll(file), QByteArray("keep me"));
         QVERIFY(Database::instance().isOpen());
     }
 
-    // The line above the recent books shows with one entry and hides with
-    // none.
+    // The line above the recent books shows with one entry and hides with none.
     void lineAboveRecentBooks()
     {
-        auto w = start(writeBook());
+        auto w = start();
         QAction *line = w->findChild<QAction *>(QStringLiteral("mnuLine"));
         QCOMPARE(RecentDatabases::entries().count(QString()), 2);
         QVERIFY(line->isVisible());

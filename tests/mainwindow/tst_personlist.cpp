@@ -11,15 +11,13 @@
 
 using namespace velmora;
 
-// The contact list without a window: keys, phone matching, statements and
-// the quick search.
+// The contact list without a window: keys, phone matching, statements, quick search.
 class TestPersonList : public QObject {
     Q_OBJECT
     test::TestEnv m_env;
 
 private slots:
-    // Keys made from numbers read back; odd keys give the number their digits
-    // make, or 0.
+    // Keys made from numbers read back; odd keys give the number their digits make, or 0.
     void keys_data()
     {
         QTest::addColumn<QString>("key");
@@ -68,8 +66,7 @@ private slots:
         QTEST(phoneNumberMatches(number, searched, match), "matches");
     }
 
-    // How the list is sorted and when a search condition applies (the search
-    // statements themselves run on a real book in the main window's test).
+    // How the list is sorted and when a search condition applies.
     void statements_data()
     {
         QTest::addColumn<QString>("list");
@@ -119,11 +116,9 @@ private slots:
                  QStringLiteral("SELECT * FROM Person WHERE 1 = 2 ORDER BY Firstname, Lastname "));
     }
 
-    // The phone search compares the numbers in one pass over the phone table
-    // and then checks only their owners against the other conditions (much
-    // faster on a large book than reading the phones through the owners'
-    // sub-selection). A person with three matching numbers is listed once,
-    // and the list statement names each person once.
+    // The phone search compares the numbers in one pass over the phone table, then
+    // checks only their owners against the other conditions. A person with three
+    // matching numbers is listed once, and the list statement names each person once.
     void phoneSearchListsEachPersonOnce_data()
     {
         QTest::addColumn<QString>("condition");
@@ -176,7 +171,6 @@ private slots:
         QTest::addColumn<QStringList>("list"); // "row text|other name"
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("row");
-
         const QStringList firstNameFirst{"Andrew|Baker", "Anne|Smith", "Anne|Smythe", "Bert|Cole"};
         QTest::newRow("empty text selects the first row") << firstNameFirst << "" << 0;
         QTest::newRow("prefix of a first name") << firstNameFirst << "an" << 0;
@@ -187,7 +181,6 @@ private slots:
         QTest::newRow("leading blank matches nothing") << firstNameFirst << " anne" << -1;
         QTest::newRow("two blanks between the names") << firstNameFirst << "anne  smith" << -1;
         QTest::newRow("empty list") << QStringList{} << "a" << -1;
-
         QTest::newRow("names are trimmed") << QStringList{"  Anne  |  Smith "} << "anne smith" << 0;
         QTest::newRow("empty row text: blank first") << QStringList{"|Smith", "Smith|"} << " smith" << 0;
         QTest::newRow("not accent-insensitive") << QStringList{"Émile|Zola", "Emile|Zola"} << "emile" << 1;
@@ -197,7 +190,6 @@ private slots:
     {
         QFETCH(QStringList, list);
         QFETCH(QString, typed);
-
         // The same on plain texts, on the rows of the list model and on an item model.
         QStringList texts, subItems;
         std::vector<PersonRow> personRows;
@@ -213,9 +205,8 @@ private slots:
         QTEST(QuickSearch::findRow(model, typed), "row");
     }
 
-    // The character-by-character comparison must agree with lower-casing the
-    // whole name for every character (accents, other scripts, capital I with
-    // dot above, characters outside the basic plane).
+    // The character-by-character comparison agrees with lower-casing the whole name
+    // for every character (accents, scripts, capital I with dot, beyond the basic plane).
     void agreesWithWholeLowerCase()
     {
         for (char32_t u = 1; u < 0x20000; ++u) {

@@ -20,13 +20,6 @@ void runOn(const QString &path, const QStringList &statements)
     test::run(c, statements);
 }
 
-// A book in the layout of older files, with the statements run on it.
-void makeNarrowBook(const QString &path, const QStringList &statements = {})
-{
-    Connection c;
-    test::createBook(c, path, statements);
-}
-
 int sizeOf(const QString &path, const char *table, const char *column)
 {
     Connection c;
@@ -36,8 +29,8 @@ int sizeOf(const QString &path, const char *table, const char *column)
     return size;
 }
 
-// The last names in the open book; the persons of makeBook() are called
-// Zwackelmann1, Zwackelmann2 ..., a name easy to look for in the file.
+// The last names in the open book; makeBook()'s persons are Zwackelmann1,
+// Zwackelmann2 ..., a name easy to look for in the file.
 QString lastNames()
 {
     return test::rows(Database::instance().connection(),
@@ -73,8 +66,7 @@ class TestDatabase : public QObject {
 
     QString book(const QString &name = "book.mdb") const { return env->documents() + u'/' + name; }
 
-    // A new book (widened, open) with that many persons, and optionally a
-    // password.
+    // A new book (widened, open) with that many persons and maybe a password.
     void makeBook(const QString &path, int count = 2, const QString &password = QString())
     {
         QVERIFY2(db.newDatabase(path), qPrintable(env->prompts.lastMessage()));
@@ -83,8 +75,7 @@ class TestDatabase : public QObject {
             QVERIFY(db.addPassword(path, password));
     }
 
-    // As after a restart: no book open, no password in memory, and the last
-    // path another file.
+    // As after a restart: no book open, no password in memory, no last path.
     void forget()
     {
         db.closeDatabase(false);
@@ -113,7 +104,9 @@ private slots:
         db.closeDatabase(true);
         QVERIFY(leftovers(env->documents()).isEmpty());
         const QString old = book("old.mdb");
-        makeNarrowBook(old);
+        Connection narrow;
+        test::createBook(narrow, old); // in the narrow layout of older files
+        narrow.close();
         QVERIFY(db.openDatabase(old));
         db.closeDatabase(false);
         QCOMPARE(env->prompts.messageCount(), 0);
@@ -133,12 +126,15 @@ private slots:
 
     void failedWideningChangesNothing()
     {
-        // The last ALTER fails (the column is named otherwise): the first five
-        // are undone, so the next open tries the whole widening again.
+        // The last ALTER fails (the column is named otherwise): the first five are
+        // undone, so the next open tries the whole widening again.
         const QString path = book("odd.mdb");
-        makeNarrowBook(path, {QStringLiteral("DROP TABLE Email"),
-                              QStringLiteral("CREATE TABLE Email ( Contactnr SMALLINT, [Order] TINYINT, "
-                                             "Email CHAR(50), Label CHAR(15) ) ")});
+        Connection c;
+        test::createBook(c, path,
+                         {QStringLiteral("DROP TABLE Email"),
+                          QStringLiteral("CREATE TABLE Email ( Contactnr SMALLINT, [Order] TINYINT, "
+                                         "Email CHAR(50), Label CHAR(15) ) ")});
+        c.close();
         QVERIFY(!db.openDatabase(path));
         QVERIFY(!db.isOpen());
         QCOMPARE(env->prompts.messageCount(), 1);
@@ -195,9 +191,8 @@ private slots:
         QCOMPARE(env->prompts.lastMessage(), test::notValid(path));
     }
 
-    // Compacting on close and adding or removing the password all replace
-    // the file through a copy: a failure at any step leaves the file as it
-    // was and no copy behind.
+    // Compacting on close and adding or removing the password replace the file
+    // through a copy: a failure at any step leaves the file as it was, no copy behind.
     void failedReplacementLeavesTheFile_data()
     {
         QTest::addColumn<QString>("operation");
@@ -229,7 +224,6 @@ private slots:
         const QByteArray before = test::readAll(path);
         QVERIFY(db.openDatabase(path));
         env->prompts.clear();
-
         Database::setFaultHook([=](Database::ReplaceStep s) { return int(s) == step ? err : 0; });
         if (operation == QLatin1String("compact"))
             db.closeDatabase(true);
@@ -262,10 +256,8 @@ private slots:
         test::WriteProtect locked(path);
         if (!locked.active())
             QSKIP("cannot take write permission away here");
-        QSignalSpy opened(&db, &Database::opened);
         QVERIFY(db.isValidDatabase(path));
         QVERIFY(db.openDatabase(path));
-        QCOMPARE(opened.count(), 1);
         QVERIFY(db.isReadOnly());
         QCOMPARE(lastNames(), persons(4));
         db.closeDatabase(true);
@@ -273,8 +265,8 @@ private slots:
         QCOMPARE(env->prompts.messageCount(), 0); // the main window tells the user
     }
 
-    // A failed copy is reported and keeps both files; the next one replaces
-    // the older file. The open book stays open either way.
+    // A failed copy is reported and keeps both files; the next one replaces the
+    // older file. The open book stays open either way.
     void copyDatabase()
     {
         const QString path = book();
@@ -304,9 +296,8 @@ private slots:
         QCOMPARE(lastNames(), persons(7));
     }
 
-    // Adding a password encrypts the file. After a restart the check asks for
-    // it, again after a wrong one, until the right one is typed or the entry
-    // is cancelled (nothing more queued).
+    // Adding a password encrypts the file. After a restart the check asks for it,
+    // again after a wrong one, until it is typed or the entry cancelled.
     void passwordEntry_data()
     {
         QTest::addColumn<QString>("password");

@@ -1,4 +1,5 @@
 #include "LocalWebServer.h"
+#include "TestBook.h"
 #include "TestEnv.h"
 
 #include "app/ErrorLog.h"
@@ -7,7 +8,6 @@
 #include "version/VersionCheck.h"
 #include "version/VersionNumber.h"
 
-#include <QFile>
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTimer>
@@ -34,11 +34,7 @@ class TestVersionCheck : public QObject {
 
     QTimer *secondLook() const { return m_check->findChild<QTimer *>(QStringLiteral("tmrVersion")); }
     QTcpSocket *socket() const { return m_check->findChild<QTcpSocket *>(QStringLiteral("wskMain")); }
-    static QString logText()
-    {
-        QFile log(logFilePath());
-        return log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll()) : QString();
-    }
+    static QString logText() { return QString::fromLocal8Bit(test::readAll(logFilePath())); }
     // Runs one check against the local server; between portions it waits
     // until the check has read the previous one and found it incomplete.
     QStringList runCheck(const Portions &portions, bool close)
@@ -108,8 +104,7 @@ private slots:
     {
         QFETCH(QString, a);
         QFETCH(QString, b);
-        QFETCH(bool, newer);
-        QCOMPARE(velmora::isNewerVersion(a, b), newer);
+        QTEST(velmora::isNewerVersion(a, b), "newer");
     }
 
     // Any bytes at all are read without harm, and only a status line with an
@@ -140,19 +135,15 @@ private slots:
     void readAnswer()
     {
         QFETCH(QByteArray, answer);
-        QFETCH(bool, complete);
-        QFETCH(int, status);
-        QFETCH(QString, version);
         const VersionAnswer read = readVersionAnswer(answer);
-        QCOMPARE(isAnswerComplete(answer), complete);
-        QCOMPARE(read.status, status);
-        QCOMPARE(read.readable, status != 0);
-        QCOMPARE(read.version, version);
+        QTEST(isAnswerComplete(answer), "complete");
+        QTEST(read.status, "status");
+        QCOMPARE(read.readable, read.status != 0);
+        QTEST(read.version, "version");
     }
 
-    // The request is exactly the path, the two headers and the empty line;
-    // what is announced depends on the answer and on the version the user
-    // asked not to be reminded of.
+    // The request is exactly the path, two headers and the empty line; what is
+    // announced depends on the answer and the version the user asked to skip.
     void answers_data()
     {
         QTest::addColumn<Portions>("portions");
@@ -187,11 +178,9 @@ private slots:
         QFETCH(Portions, portions);
         QFETCH(bool, close);
         QFETCH(QString, since);
-        QFETCH(QStringList, announced);
-        QFETCH(QString, latest);
         saveSetting(QStringLiteral("Check version Since"), since);
-        QCOMPARE(runCheck(portions, close), announced);
-        QCOMPARE(m_check->latestVersion(), latest);
+        QTEST(runCheck(portions, close), "announced");
+        QTEST(m_check->latestVersion(), "latest");
         QCOMPARE(m_web->received, kDirectRequest);
         QCOMPARE(m_web->connections, 1);
         QVERIFY(!m_check->isRunning());
@@ -200,8 +189,7 @@ private slots:
         QVERIFY(m_env->prompts.shown().empty());
     }
 
-    // An answer that is not read successfully gets one more look 500 ms
-    // later, which finds nothing more.
+    // An answer not read successfully gets one more look 500 ms later, finding nothing.
     void notFoundGetsASecondLook()
     {
         QSignalSpy newer(m_check.get(), &VersionCheck::newerVersion);
@@ -217,8 +205,7 @@ private slots:
         QCOMPARE(m_web->connections, 1);
     }
 
-    // Through a proxy the connection goes to the proxy and the request line
-    // carries the absolute address of the publisher's server.
+    // Through a proxy the request line carries the publisher's absolute address.
     void throughProxy_data()
     {
         QTest::addColumn<QByteArray>("variable");
@@ -239,8 +226,7 @@ private slots:
                                       .toLatin1());
     }
 
-    // A proxy setting that cannot be used is logged with the check's text;
-    // the check stays on and nothing is shown.
+    // An unusable proxy setting is logged with the check's text; nothing is shown.
     void unusableProxyIsLogged_data()
     {
         QTest::addColumn<QString>("proxy");
@@ -314,19 +300,13 @@ private slots:
     }
 
     // Switched off (or anything but "1"): no connection at all.
-    void switchedOff_data()
-    {
-        QTest::addColumn<QString>("setting");
-        QTest::newRow("0") << "0";
-        QTest::newRow("empty") << "";
-        QTest::newRow("Yes") << "Yes";
-    }
     void switchedOff()
     {
-        QFETCH(QString, setting);
-        saveSetting(QStringLiteral("Check version"), setting);
         m_web->portions = {test::okAnswer("1.3.5")};
-        QVERIFY(!m_check->checkVersion());
+        for (const char *setting : {"0", "", "Yes"}) {
+            saveSetting(QStringLiteral("Check version"), QLatin1String(setting));
+            QVERIFY2(!m_check->checkVersion(), setting);
+        }
         QCoreApplication::processEvents();
         QCOMPARE(m_web->connections, 0);
     }

@@ -1,0 +1,479 @@
+#include "FakeDavServer.h"
+#include "TestBook.h"
+#include "TestEnv.h"
+
+#include "editor/PersonStore.h"
+#include "interchange/BookCards.h"
+#include "interchange/VcardReader.h"
+#include "store/Database.h"
+#include "store/Sql.h"
+#include "sync/SyncEngine.h"
+#include "sync/SyncState.h"
+
+#include <QtTest>
+#include <sqlite3.h>
+
+using namespace velmora;
+
+namespace {
+
+QByteArray vcard(const QString &first, const QString &last, const QByteArray &extra = {},
+                 const QByteArray &version = "3.0")
+{
+    return "BEGIN:VCARD\r\nVERSION:" + version + "\r\nUID:uid-" + first.toUtf8() + "-" + last.toUtf8() +
+           "\r\nN:" + last.toUtf8() + ";" + first.toUtf8() + ";;;\r\nFN:" + first.toUtf8() + " " +
+           last.toUtf8() + "\r\n" + extra + "END:VCARD\r\n";
+}
+
+QString describe(const CardPerson &p)
+{
+    QString text = p.firstName + QLatin1Char(' ') + p.lastName;
+    for (const CardEntry &e : p.phones)
+        text += QStringLiteral(" tel:") + e.value;
+    if (!p.note.isEmpty())
+        text += QStringLiteral(" [") + p.note.section(u'\n', 0, 0) + QLatin1Char(']');
+    return text;
+}
+
+QStringList bookPersons()
+{
+    QList<CardPerson> persons;
+    if (BookCards::readAll(persons))
+        return {QStringLiteral("error")};
+    QStringList out;
+    for (const CardPerson &p : persons)
+        out += describe(p);
+    out.sort();
+    return out;
+}
+
+QStringList serverPersons(const test::FakeDavServer &server)
+{
+    QStringList out;
+    for (const auto &card : server.cards()) {
+        const VcardReadResult read = VcardReader::read(card.data);
+        for (const CardPerson &p : read.persons)
+            out += describe(p);
+    }
+    out.sort();
+    return out;
+}
+
+int rowsChanged()
+{
+    return sqlite3_total_changes(Database::instance().connection().handle());
+}
+
+void addPerson(const QString &first, const QString &last, const QString &phone = {})
+{
+    PersonDraft draft;
+    draft.firstName = first;
+    draft.lastName = last;
+    draft.dateOfBirth = QStringLiteral("Null");
+    if (!phone.isEmpty())
+        draft.phones += ListEntry{phone, phone};
+    int nr = 0;
+    QVERIFY(!PersonStore::addPerson(draft, nr));
+}
+
+int numberOf(const QString &first)
+{
+    QList<CardPerson> persons;
+    BookCards::readAll(persons);
+    for (const CardPerson &p : persons) {
+        if (p.firstName == first)
+            return p.contactnr;
+    }
+    return 0;
+}
+
+void setPhone(const QString &first, const QString &phone)
+{
+    PersonDraft draft;
+    QDate date;
+    bool found = false;
+    const int nr = numberOf(first);
+    QVERIFY(nr > 0);
+    QVERIFY(!PersonStore::loadPerson(nr, draft, date, found));
+    QVERIFY(found);
+    draft.dateOfBirth = QStringLiteral("Null");
+    draft.phones = {ListEntry{phone, phone}};
+    QVERIFY(!PersonStore::updatePerson(nr, draft));
+}
+
+QString noteOf(const QString &first)
+{
+    QList<CardPerson> persons;
+    BookCards::readAll(persons);
+    for (const CardPerson &p : persons) {
+        if (p.firstName == first)
+            return p.note;
+    }
+    return {};
+}
+
+} // namespace
+
+class TestSyncEngine : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::TestEnv> m_env;
+    std::unique_ptr<test::FakeDavServer> m_server;
+
+    SyncResult sync()
+    {
+        SyncEngine engine(*m_server, m_server->collection());
+        return engine.run();
+    }
+    // A synced book and server holding Ann (phone 1) and Bob (phone 2).
+    void syncedPair()
+    {
+        m_server->put(m_server->hrefOf("ann.vcf"), vcard("Ann", "Smith", "TEL:1\r\n"));
+        addPerson("Bob", "Jones", "2");
+        const SyncResult r = sync();
+        QVERIFY2(r.ok, qPrintable(r.errorText));
+        QCOMPARE(bookPersons(), QStringList({"Ann Smith tel:1", "Bob Jones tel:2"}));
+        QCOMPARE(serverPersons(*m_server), bookPersons());
+    }
+    // Asserts that a sync now asks nothing of the server but the changes and
+    // writes nothing.
+    void verifySettled(int refetched = 0)
+    {
+        const int puts = m_server->puts;
+        const int fetched = m_server->fetched;
+        const int deletes = m_server->deletes;
+        const int changes = rowsChanged();
+        const SyncResult r = sync();
+        QVERIFY2(r.ok, qPrintable(r.errorText));
+        QCOMPARE(m_server->puts, puts);
+        QCOMPARE(m_server->fetched, fetched + refetched);
+        QCOMPARE(m_server->deletes, deletes);
+        QCOMPARE(rowsChanged(), changes);
+        QCOMPARE(r.summary.pulled + r.summary.pushed + r.summary.removedLocal + r.summary.removedRemote, 0);
+    }
+
+private slots:
+    void init()
+    {
+        m_env = std::make_unique<test::TestEnv>();
+        QVERIFY(Database::instance().newDatabase(m_env->file(QStringLiteral("book.mdb"))));
+        // No waiting for the disk: these books are thrown away.
+        sqlite3_exec(Database::instance().connection().handle(), "PRAGMA synchronous = OFF", nullptr, nullptr,
+                     nullptr);
+        m_server = std::make_unique<test::FakeDavServer>();
+    }
+    void cleanup()
+    {
+        Database::instance().closeDatabase(false);
+        m_server.reset();
+        m_env.reset();
+    }
+
+    void firstSyncOfEmptyBook_data()
+    {
+        QTest::addColumn<bool>("offersSync");
+        QTest::newRow("sync-collection") << true;
+        QTest::newRow("ETags only") << false;
+    }
+    void firstSyncOfEmptyBook()
+    {
+        QFETCH(bool, offersSync);
+        m_server->offersSync = offersSync;
+        m_server->put(m_server->hrefOf("a.vcf"), vcard("Ann", "Smith", "TEL;TYPE=cell:1\r\nNOTE:Hi\r\n"));
+        m_server->put(m_server->hrefOf("b.vcf"), vcard("Bob", "Jones", "BDAY:1970-12-31\r\n", "4.0"));
+        m_server->put(m_server->hrefOf("c.vcf"),
+                      "BEGIN:VCARD\r\nVERSION:3.0\r\nNOTE:nameless\r\nEND:VCARD\r\n");
+        QVERIFY(!SyncState::isSetUp());
+        const SyncResult r = sync();
+        QVERIFY2(r.ok, qPrintable(r.errorText));
+        QVERIFY(SyncState::isSetUp());
+        QCOMPARE(bookPersons(), QStringList({"Ann Smith tel:1 [Hi]", "Bob Jones"}));
+        QCOMPARE(r.summary.pulled, 2);
+        QCOMPARE(r.summary.pushed, 0);
+        QCOMPARE(r.summary.problems.size(), 1);
+        QVERIFY(r.summary.problems.first().startsWith(QLatin1String("c.vcf: ")));
+        QVERIFY(r.summary.text().contains(QLatin1String("c.vcf")));
+        QCOMPARE(m_server->puts, 0);
+        QCOMPARE(m_server->cards().size(), 3); // the unreadable card is left alone
+        // Without sync tokens the unreadable card is read again each time.
+        verifySettled(offersSync ? 0 : 1);
+    }
+
+    void firstSyncOfFullBook()
+    {
+        addPerson("Ann", "Smith", "1");
+        addPerson("Bob", "Jones");
+        addPerson(QStringLiteral("Zoë"), QStringLiteral("O'Brien; \\ ,"), "+31 6");
+        const SyncResult r = sync();
+        QVERIFY2(r.ok, qPrintable(r.errorText));
+        QCOMPARE(r.summary.pushed, 3);
+        QCOMPARE(serverPersons(*m_server), bookPersons());
+        for (auto it = m_server->cards().cbegin(); it != m_server->cards().cend(); ++it) {
+            QVERIFY(it.key().startsWith(QLatin1String("/dav/book/")));
+            QVERIFY(it.key().endsWith(QLatin1String(".vcf")));
+            QVERIFY(it->data.contains("UID:urn:uuid:" + it.key().section(u'/', -1).chopped(4).toUtf8()));
+        }
+        verifySettled();
+    }
+
+    // A change on one side reaches the other.
+    void oneSidedChanges_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<int>("pulled");
+        QTest::addColumn<int>("pushed");
+        QTest::addColumn<int>("removed");
+        QTest::newRow("edit here") << "edit here" << QStringList{"Ann Smith tel:9", "Bob Jones tel:2"} << 0
+                                   << 1 << 0;
+        QTest::newRow("edit there") << "edit there" << QStringList{"Ann Smith tel:7", "Bob Jones tel:2"} << 1
+                                    << 0 << 0;
+        QTest::newRow("remove here") << "remove here" << QStringList{"Bob Jones tel:2"} << 0 << 0 << 1;
+        QTest::newRow("remove there") << "remove there" << QStringList{"Bob Jones tel:2"} << 0 << 0 << 1;
+        QTest::newRow("add there") << "add there"
+                                   << QStringList{"Ann Smith tel:1", "Bob Jones tel:2", "Cy Twombly"} << 1
+                                   << 0 << 0;
+        // Removed on one side, changed on the other: the change wins.
+        QTest::newRow("remove here, edit there")
+            << "remove here, edit there" << QStringList{"Ann Smith tel:7", "Bob Jones tel:2"} << 1 << 0 << 0;
+        QTest::newRow("edit here, remove there")
+            << "edit here, remove there" << QStringList{"Ann Smith tel:9", "Bob Jones tel:2"} << 0 << 1 << 0;
+    }
+    void oneSidedChanges()
+    {
+        QFETCH(QString, change);
+        QFETCH(QStringList, expected);
+        QFETCH(int, pulled);
+        QFETCH(int, pushed);
+        QFETCH(int, removed);
+        syncedPair();
+        const QString ann = m_server->hrefOf("ann.vcf");
+        if (change.contains(QLatin1String("edit here")))
+            setPhone("Ann", "9");
+        if (change.contains(QLatin1String("edit there")))
+            m_server->put(ann, vcard("Ann", "Smith", "TEL:7\r\n"));
+        if (change.contains(QLatin1String("remove here")))
+            QVERIFY(!PersonStore::deletePerson(numberOf("Ann")));
+        if (change.contains(QLatin1String("remove there")))
+            m_server->remove(ann);
+        if (change.contains(QLatin1String("add there")))
+            m_server->put(m_server->hrefOf("cy.vcf"), vcard("Cy", "Twombly"));
+        const SyncResult r = sync();
+        QVERIFY2(r.ok, qPrintable(r.errorText));
+        QCOMPARE(bookPersons(), expected);
+        QCOMPARE(serverPersons(*m_server), expected);
+        QCOMPARE(r.summary.pulled, pulled);
+        QCOMPARE(r.summary.pushed, pushed);
+        QCOMPARE(r.summary.removedLocal + r.summary.removedRemote, removed);
+        QCOMPARE(r.summary.conflicts, 0);
+        verifySettled();
+    }
+
+    void conflictKeepsBoth_data()
+    {
+        QTest::addColumn<bool>("by412");
+        QTest::newRow("seen when pulling") << false;
+        QTest::newRow("412 on the push") << true;
+    }
+    void conflictKeepsBoth()
+    {
+        QFETCH(bool, by412);
+        syncedPair();
+        const QString ann = m_server->hrefOf("ann.vcf");
+        setPhone("Ann", "9");
+        if (by412) {
+            // The server's card changes between the pull and the push.
+            m_server->refusePut.insert(ann);
+            m_server->beforePut412 = [&](const QString &href) {
+                m_server->put(href, vcard("Ann", "Smith", "TEL:7\r\n"));
+            };
+        } else {
+            m_server->put(ann, vcard("Ann", "Smith", "TEL:7\r\n"));
+        }
+        const SyncResult r = sync();
+        QVERIFY2(r.ok, qPrintable(r.errorText));
+        QCOMPARE(r.summary.conflicts, 1);
+        QCOMPARE(r.summary.conflictNames, QStringList{"Ann Smith"});
+        QVERIFY(r.summary.text().contains(QLatin1String("Ann Smith")));
+        const QStringList expected = {"Ann Smith tel:7 [Sync conflict: the server's version of this person, "
+                                      "2026-12-06 10:00]",
+                                      "Ann Smith tel:9", "Bob Jones tel:2"};
+        QCOMPARE(bookPersons(), expected);
+        QCOMPARE(serverPersons(*m_server), expected);
+        // The local version stayed in place, on its card.
+        QCOMPARE(numberOf("Ann"), 2);
+        QVERIFY(m_server->cards().value(ann).data.contains("TEL:9"));
+        verifySettled();
+    }
+
+    // Properties the book has no field for come back to the server, and the
+    // note does not grow from one sync to the next.
+    void unknownPropertiesSurvive()
+    {
+        const QByteArray extra = "ORG:ACME\\, Inc.;Research\r\n"
+                                 "item7.URL;TYPE=work:https://acme.example/~ann\r\n"
+                                 "item7.X-ABLABEL:Lab\r\n"
+                                 "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQ==\r\n"
+                                 "X-SOCIAL;X-NET=\"a:b\":ann\r\n"
+                                 "item1.TEL:1\r\nitem1.X-ABLABEL:boat\r\n"
+                                 "NOTE:Met in Rome\r\n";
+        const QString href = m_server->hrefOf("ann.vcf");
+        m_server->put(href, vcard("Ann", "Smith", extra));
+        QVERIFY(sync().ok);
+        const QString pulledNote = noteOf("Ann");
+        QVERIFY(pulledNote.startsWith(QLatin1String("Met in Rome\n")));
+        QVERIFY(pulledNote.contains(QLatin1String("ACME, Inc., Research")));
+        for (int round = 0; round < 3; ++round) {
+            setPhone("Ann", QString::number(10 + round));
+            const SyncResult r = sync();
+            QVERIFY2(r.ok, qPrintable(r.errorText));
+            QCOMPARE(r.summary.pushed, 1);
+            const QByteArray card = m_server->cards().value(href).data;
+            QVERIFY2(card.contains("ORG:ACME\\, Inc.;Research\r\n"), card.constData());
+            QVERIFY(card.contains("item7.URL;TYPE=work:https://acme.example/~ann\r\n"));
+            QVERIFY(card.contains("item7.X-ABLABEL:Lab\r\n"));
+            QVERIFY(card.contains("PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQ==\r\n"));
+            QVERIFY(card.contains("X-SOCIAL;X-NET=\"a:b\":ann\r\n"));
+            QVERIFY(card.contains("UID:uid-Ann-Smith\r\n"));
+            QVERIFY(!card.contains("boat"));
+            QCOMPARE(card.count("BEGIN:VCARD"), 1);
+            QVERIFY(card.contains("NOTE:Met in Rome\r\n"));
+            // Another client touches the card: it is read again.
+            m_server->put(href, QByteArray(card).replace("Rome", "Rome!"));
+            QVERIFY(sync().ok);
+            m_server->put(href, QByteArray(m_server->cards().value(href).data).replace("Rome!", "Rome"));
+            QVERIFY(sync().ok);
+            QCOMPARE(noteOf("Ann"), pulledNote);
+        }
+        verifySettled();
+    }
+
+    // A sync that stops at any call leaves a valid book, and the next one
+    // completes without duplicates.
+    void stoppedHalfWay_data()
+    {
+        QTest::addColumn<int>("failAt");
+        QTest::addColumn<bool>("after");
+        for (int n = 1; n <= 8; ++n) { // the first sync makes 7 calls
+            QTest::addRow("call %d lost before", n) << n << false;
+            QTest::addRow("call %d answer lost", n) << n << true;
+        }
+    }
+    void stoppedHalfWay()
+    {
+        QFETCH(int, failAt);
+        QFETCH(bool, after);
+        for (const char *name : {"Ann", "Bob", "Cy"})
+            m_server->put(m_server->hrefOf(QString::fromLatin1(name) + ".vcf"), vcard(name, "There"));
+        for (const char *name : {"Dan", "Eve", "Fay"})
+            addPerson(name, "Here");
+        m_server->failAt = failAt;
+        m_server->failAfter = after;
+        const SyncResult stopped = sync();
+        if (!stopped.ok)
+            QCOMPARE(stopped.errorText, QStringLiteral("The connection was lost."));
+        m_server->failAt = 0;
+        const SyncResult r = sync();
+        QVERIFY2(r.ok, qPrintable(r.errorText));
+        const QStringList all = {"Ann There", "Bob There", "Cy There", "Dan Here", "Eve Here", "Fay Here"};
+        QCOMPARE(bookPersons(), all);
+        QCOMPARE(serverPersons(*m_server), all);
+        QCOMPARE(r.summary.conflicts + stopped.summary.conflicts, 0);
+        verifySettled();
+    }
+
+    // The same persons on both sides are linked, not doubled: at the first
+    // sync, and when the collection moved to another address.
+    void samePersonsLinked()
+    {
+        syncedPair();
+        test::FakeDavServer moved(QUrl(QStringLiteral("http://127.0.0.1:8080/dav/book/")));
+        for (auto it = m_server->cards().cbegin(); it != m_server->cards().cend(); ++it)
+            moved.put(it.key(), it->data);
+        SyncEngine engine(moved, moved.collection());
+        const SyncResult r = engine.run();
+        QVERIFY2(r.ok, qPrintable(r.errorText));
+        QCOMPARE(r.summary.pulled + r.summary.pushed, 0);
+        QCOMPARE(moved.puts, 0);
+        QCOMPARE(bookPersons(), QStringList({"Ann Smith tel:1", "Bob Jones tel:2"}));
+        // Changes go on as before.
+        setPhone("Ann", "5");
+        QVERIFY(SyncEngine(moved, moved.collection()).run().ok);
+        QCOMPARE(serverPersons(moved), QStringList({"Ann Smith tel:5", "Bob Jones tel:2"}));
+    }
+
+    void forgottenTokenListsAll()
+    {
+        syncedPair();
+        m_server->tokensValid = false;
+        m_server->put(m_server->hrefOf("ann.vcf"), vcard("Ann", "Smith", "TEL:7\r\n"));
+        const SyncResult r = sync();
+        QVERIFY2(r.ok, qPrintable(r.errorText));
+        QCOMPARE(bookPersons(), QStringList({"Ann Smith tel:7", "Bob Jones tel:2"}));
+        QCOMPARE(r.summary.pulled, 1);
+    }
+
+    void wrongPasswordChangesNothing()
+    {
+        syncedPair();
+        setPhone("Ann", "9");
+        m_server->failAt = 1;
+        m_server->failWith = {DavError::Kind::Unauthorized, 401, QStringLiteral("The server refused.")};
+        const int changes = rowsChanged();
+        const SyncResult r = sync();
+        QVERIFY(!r.ok);
+        QCOMPARE(r.errorText, QStringLiteral("The server refused."));
+        QCOMPARE(rowsChanged(), changes);
+    }
+
+    // A book that syncs opens, checks, widens and compacts as ever; a person
+    // removed by a copy of the program that knows nothing of sync is a
+    // removal for the next sync.
+    void olderProgramOpensSyncedBook()
+    {
+        syncedPair();
+        const QString path = Database::instance().path();
+        Database::instance().closeDatabase(true);
+        QVERIFY(Database::instance().isValidDatabase(path));
+        QVERIFY(Database::instance().openDatabase(path));
+        QVERIFY(SyncState::isSetUp());
+        QVERIFY(!PersonStore::deletePerson(numberOf("Bob")));
+        Database::instance().closeDatabase(true);
+        QVERIFY(Database::instance().openDatabase(path));
+        const SyncResult r = sync();
+        QVERIFY2(r.ok, qPrintable(r.errorText));
+        QCOMPARE(r.summary.removedRemote, 1);
+        QCOMPARE(serverPersons(*m_server), QStringList{"Ann Smith tel:1"});
+        // The number is free again for a new person.
+        addPerson("Cy", "New");
+        QCOMPARE(numberOf("Cy"), 1);
+        QVERIFY(sync().ok);
+        QCOMPARE(serverPersons(*m_server), QStringList({"Ann Smith tel:1", "Cy New"}));
+    }
+
+    void bookThatNeverSyncsKeepsItsTables()
+    {
+        addPerson("Ann", "Smith");
+        QVERIFY(!SyncState::isSetUp());
+        QCOMPARE(test::rows(Database::instance().connection(),
+                            "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name", {"name"}),
+                 QStringLiteral("Email|Person|Phone"));
+    }
+
+    void conflictNoteStaysTranslatable()
+    {
+        SyncSummary s;
+        s.pulled = 3;
+        s.pushed = 1;
+        s.removedLocal = 1;
+        s.removedRemote = 1;
+        s.conflicts = 1;
+        s.conflictNames = {"Ann Smith"};
+        QCOMPARE(s.text(),
+                 QStringLiteral("Pulled: 3, pushed: 1, removed: 2, conflicts: 1\nChanged on both sides "
+                                "(the server's version was added as a second person):\n  Ann Smith"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSyncEngine)
+#include "tst_syncengine.moc"
