@@ -120,3 +120,29 @@ static void BM_DavFetchCards2000(benchmark::State &state)
     state.counters["cards"] = kCards;
 }
 BENCHMARK(BM_DavFetchCards2000)->Unit(benchmark::kMillisecond);
+
+// A sync-collection REPORT from the current token of 2,000 cards: what a
+// sync with nothing changed asks of the server.
+static void BM_DavChangesNone2000(benchmark::State &state)
+{
+    SyncWorld &w = world();
+    if (!w.problem.isEmpty()) {
+        state.SkipWithError(qPrintable(w.problem));
+        return;
+    }
+    CardDavClient client(QStringLiteral("anna"), QStringLiteral("secret"));
+    DavChanges all;
+    if (const DavError e = client.changesSince(w.book, {}, all); e || all.changed.size() != kCards) {
+        state.SkipWithError(qPrintable(e.text));
+        return;
+    }
+    for (auto _ : state) {
+        DavChanges none;
+        const DavError e = client.changesSince(w.book, all.token, none);
+        if (e || !none.changed.isEmpty() || none.tokenInvalid) {
+            state.SkipWithError(qPrintable(e.text));
+            return;
+        }
+    }
+}
+BENCHMARK(BM_DavChangesNone2000)->Unit(benchmark::kMillisecond);

@@ -71,7 +71,8 @@ public:
     }
 
     // Starts the server and waits (at most 15 s) until it accepts
-    // connections. False with errorText() when it could not.
+    // connections. False with errorText() when it could not. Starting it
+    // again after stop() or kill() keeps its port and its cards.
     bool start()
     {
         stop();
@@ -79,7 +80,9 @@ public:
             return fail(QStringLiteral("Radicale is not installed (Debian package radicale)."));
         if (!m_dir.isValid())
             return fail(QStringLiteral("no temporary folder"));
-        m_port = freePort();
+        // A restart keeps the port (and the storage), so addresses stay valid.
+        if (m_port == 0)
+            m_port = freePort();
         if (m_port == 0)
             return fail(QStringLiteral("no free port on 127.0.0.1"));
         QDir(m_dir.path()).mkpath(QStringLiteral("collections"));

@@ -294,6 +294,35 @@ private slots:
         QVERIFY2(e.text.startsWith(QStringLiteral("The server refused the connection")), qPrintable(e.text));
     }
 
+    // A server that goes away and comes back: refused while down, the same
+    // cards at the same address once it runs again.
+    void serverDown()
+    {
+        RadicaleServer server;
+        VELMORA_START_RADICALE(server);
+        const QUrl book = server.createAddressBook(kAnna, QStringLiteral("contacts"));
+        QVERIFY(server
+                    .putCard(kAnna, RadicaleServer::cardUrl(book, QStringLiteral("a.vcf")),
+                             card(QStringLiteral("a"), QStringLiteral("A")))
+                    .ok());
+        CardDavClient client(kAnna, kSecret, 5000);
+        QList<DavResource> list;
+        QVERIFY(!client.listCards(book, list));
+        server.kill();
+        DavError e = client.listCards(book, list);
+        QCOMPARE(e.kind, DavError::Kind::Network);
+        QVERIFY(list.isEmpty());
+        QByteArray etag;
+        e = client.putCard(book.path() + QStringLiteral("b.vcf"),
+                           card(QStringLiteral("b"), QStringLiteral("B")), {}, etag);
+        QCOMPARE(e.kind, DavError::Kind::Network);
+        VELMORA_START_RADICALE(server);
+        QCOMPARE(server.baseUrl().port(), book.port());
+        e = client.listCards(book, list);
+        QVERIFY2(!e, qPrintable(e.text));
+        QCOMPARE(list.size(), 1);
+    }
+
     // A server that accepts the connection and never answers.
     void silentServer()
     {
