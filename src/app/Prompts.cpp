@@ -64,4 +64,10 @@ QString RecordingPrompts::askPassword(const QString &path, bool afterWrongPasswo
     return nextText();
 }
 
+QString RecordingPrompts::askAccountPassword(const QString &account, const QString &reason)
+{
+    m_shown.push_back({Shown::AccountPassword, account, reason});
+    return nextText();
+}
+
 } // namespace velmora

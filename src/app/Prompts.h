@@ -36,6 +36,9 @@ public:
     // The password window for a database file; afterWrongPassword tells the
     // user that the password typed before was wrong. Empty result: cancelled.
     virtual QString askPassword(const QString &path, bool afterWrongPassword) = 0;
+    // The password of an account on a server ("anna@dav.example.org"), with
+    // the reason it is asked for. Empty result: cancelled.
+    virtual QString askAccountPassword(const QString &account, const QString &reason) = 0;
 };
 
 // Answers from a queue and records everything shown. When the queue holds no
@@ -43,9 +46,9 @@ public:
 class RecordingPrompts final : public Prompts {
 public:
     struct Shown {
-        enum Kind { Message, OpenFile, SaveFile, Folder, Password } kind;
-        QString text;  // message text, dialog title or password path
-        QString title; // message title or dialog filter
+        enum Kind { Message, OpenFile, SaveFile, Folder, Password, AccountPassword } kind;
+        QString text;  // message text, dialog title, password path or account
+        QString title; // message title, dialog filter or the account password's reason
         Icon icon = Icon::None;
         Buttons buttons = Buttons::Ok;
         bool afterWrongPassword = false; // password window
@@ -70,6 +73,7 @@ public:
     QString saveFile(const FileDialog &dialog) override;
     QString chooseFolder(const QString &title, const QString &startFolder) override;
     QString askPassword(const QString &path, bool afterWrongPassword) override;
+    QString askAccountPassword(const QString &account, const QString &reason) override;
 
 private:
     QString nextText();

@@ -1,6 +1,7 @@
 #include "app/Seams.h"
 
 #include "app/Clock.h"
+#include "app/KeychainSecretStore.h"
 #include "app/Launcher.h"
 #include "app/MailTransport.h"
 #include "app/Paths.h"
@@ -22,6 +23,7 @@ void installDefaultSeams()
     static DesktopLauncher launcher;
     static SystemPaths paths;
     static SendmailTransport mailTransport;
+    static KeychainSecretStore secrets;
     static RecordingPrompts silentPrompts;
     static RecordingSound silentSound;
     Seams &s = seams();
@@ -29,6 +31,7 @@ void installDefaultSeams()
     s.launcher = &launcher;
     s.paths = &paths;
     s.mailTransport = &mailTransport;
+    s.secrets = &secrets;
     if (!s.prompts)
         s.prompts = &silentPrompts;
     if (!s.sound)

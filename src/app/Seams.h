@@ -10,6 +10,7 @@ class Launcher;
 class SoundPlayer;
 class Paths;
 class MailTransport;
+class SecretStore;
 
 // The process-wide seams. The program installs the real ones at start;
 // tests install fakes (see tests/support/TestEnv.h). None is ever null after
@@ -22,6 +23,7 @@ struct Seams {
     Paths *paths = nullptr;
     MailTransport *mailTransport = nullptr;
     QSettings *settings = nullptr;
+    SecretStore *secrets = nullptr;
 };
 
 Seams &seams();
@@ -49,12 +51,16 @@ inline MailTransport &mailTransport()
 {
     return *seams().mailTransport;
 }
+inline SecretStore &secretStore()
+{
+    return *seams().secrets;
+}
 inline QSettings &settingsStore()
 {
     return *seams().settings;
 }
 
-// Installs the real clock, launcher, paths, mail transport and settings. Prompts and sound
+// Installs the real clock, launcher, paths, mail transport, secret store and settings. Prompts and sound
 // are installed by the windows layer (they need widgets or multimedia);
 // until then a silent recorder stands in.
 void installDefaultSeams();

@@ -49,4 +49,9 @@ QString ConsolePrompts::askPassword(const QString &, bool)
     return {};
 }
 
+QString ConsolePrompts::askAccountPassword(const QString &, const QString &)
+{
+    return {};
+}
+
 } // namespace velmora

@@ -19,6 +19,7 @@ public:
     QString saveFile(const FileDialog &dialog) override;
     QString chooseFolder(const QString &title, const QString &startFolder) override;
     QString askPassword(const QString &path, bool afterWrongPassword) override;
+    QString askAccountPassword(const QString &account, const QString &reason) override;
 
     // With --force the script has answered the question whether to replace
     // a file beforehand: Yes/No questions then get Yes.

@@ -59,7 +59,12 @@ ScriptOptions::ScriptOptions()
                   QStringLiteral("The day the weeks of --calendar start with: monday or sunday (default: "
                                  "the settings)."),
                   QStringLiteral("DAY")),
-      m_force(QStringLiteral("force"), QStringLiteral("Replace an output file that exists already."))
+      m_force(QStringLiteral("force"), QStringLiteral("Replace an output file that exists already.")),
+      m_syncPasswordFile(
+          QStringLiteral("sync-password-file"),
+          QStringLiteral("Read the password of the synchronisation server from the first line "
+                         "of FILE. Without it the password comes from the desktop's secret store."),
+          QStringLiteral("FILE"))
 {
     using Action = ScriptRequest::Action;
     m_actions = {
@@ -102,11 +107,16 @@ ScriptOptions::ScriptOptions()
                                            "those it holds already; prints what was done."),
                             QStringLiteral("FILE")),
          Action::ImportVcard},
+        {QCommandLineOption(
+             QStringLiteral("sync"),
+             QStringLiteral("Synchronise the book with the address book on the server set up in "
+                            "Options > Synchronisation; prints what was done.")),
+         Action::Sync},
     };
 
-    m_parser.setApplicationDescription(
-        QStringLiteral("Velmora address book: birthdays and exports for scripts, without a window.\n"
-                       "Without options, or with a book's path, the program opens its window."));
+    m_parser.setApplicationDescription(QStringLiteral(
+        "Velmora address book: birthdays, exports and synchronisation for scripts, without a window.\n"
+        "Without options, or with a book's path, the program opens its window."));
     m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     m_parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
     m_parser.addOption(m_help);
@@ -121,6 +131,7 @@ ScriptOptions::ScriptOptions()
         m_parser.addOption(m_style);
     m_parser.addOption(m_weekStart);
     m_parser.addOption(m_force);
+    m_parser.addOption(m_syncPasswordFile);
 }
 
 QString ScriptOptions::versionText()
@@ -178,7 +189,8 @@ bool ScriptOptions::parse(const QStringList &arguments)
         return fail(QStringLiteral("Unexpected argument '%1'.").arg(m_parser.positionalArguments().first()));
 
     // Every option with a value is given once, and a file name is not empty.
-    std::vector<const QCommandLineOption *> valued{&m_book, &m_passwordFile, &m_weekStart};
+    std::vector<const QCommandLineOption *> valued{&m_book, &m_passwordFile, &m_weekStart,
+                                                   &m_syncPasswordFile};
     if (m_styleOffered)
         valued.push_back(&m_style);
     for (const ActionOption &a : m_actions)
@@ -226,6 +238,12 @@ bool ScriptOptions::parse(const QStringList &arguments)
         else
             return fail(QStringLiteral("Option '--week-start' takes monday or sunday, not '%1'.")
                             .arg(m_parser.value(m_weekStart)));
+    }
+    if (m_parser.isSet(m_syncPasswordFile)) {
+        if (chosen->action != Action::Sync)
+            return fail(QStringLiteral("Option '--sync-password-file' does not go with %1.")
+                            .arg(dashed(chosen->option)));
+        m_request.syncPasswordFile = m_parser.value(m_syncPasswordFile);
     }
     if (chosen->action == Action::Birthdays)
         return readDays(m_parser.value(chosen->option));

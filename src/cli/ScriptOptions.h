@@ -21,15 +21,17 @@ struct ScriptRequest {
         ExportVcard, // --export-vcard FILE
         ExportIcs,   // --export-ics FILE
         ImportVcard, // --import-vcard FILE
+        Sync,        // --sync [--sync-password-file FILE]
     };
     Action action = Action::Help;
-    QString book;            // --book FILE; empty: the default book
-    QString passwordFile;    // --password-file FILE; empty: none given
-    std::optional<int> days; // --birthdays DAYS; none: the reminder's days
-    QString target;          // the file or folder an action writes or reads
-    QString style;           // --style NAME; empty: the style of the settings
-    QString weekStart;       // --week-start: "Monday", "Sunday"; empty: the settings'
-    bool force = false;      // --force: output files may replace existing ones
+    QString book;             // --book FILE; empty: the default book
+    QString passwordFile;     // --password-file FILE; empty: none given
+    QString syncPasswordFile; // --sync-password-file FILE; empty: the secret store
+    std::optional<int> days;  // --birthdays DAYS; none: the reminder's days
+    QString target;           // the file or folder an action writes or reads
+    QString style;            // --style NAME; empty: the style of the settings
+    QString weekStart;        // --week-start: "Monday", "Sunday"; empty: the settings'
+    bool force = false;       // --force: output files may replace existing ones
 };
 
 // The command line for scripts: options in the usual "--name value" form,
@@ -66,6 +68,7 @@ private:
     QCommandLineOption m_style;
     QCommandLineOption m_weekStart;
     QCommandLineOption m_force;
+    QCommandLineOption m_syncPasswordFile;
     std::vector<ActionOption> m_actions;
     bool m_styleOffered = false; // --style, offered when an action takes it
     ScriptRequest m_request;

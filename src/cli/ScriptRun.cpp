@@ -7,6 +7,7 @@
 #include "birthdays/CalendarStyles.h"
 #include "cli/BirthdayLines.h"
 #include "cli/ConsolePrompts.h"
+#include "cli/PasswordSource.h"
 #include "cli/ScriptBook.h"
 #include "cli/ScriptOptions.h"
 #include "cli/ScriptOutput.h"
@@ -18,6 +19,8 @@
 #include "interchange/VcardExport.h"
 #include "interchange/VcardImport.h"
 #include "settings/Settings.h"
+#include "sync/BookSync.h"
+#include "sync/SyncSettings.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -92,6 +95,8 @@ ScriptRun::Status ScriptRun::run(const QStringList &arguments)
         return exportCards(request);
     case ScriptRequest::Action::ImportVcard:
         return importCards(request);
+    case ScriptRequest::Action::Sync:
+        return sync(request);
     }
     return Done;
 }
@@ -267,6 +272,41 @@ ScriptRun::Status ScriptRun::importCards(const ScriptRequest &request)
     }
     m_out << import.summary() << '\n';
     // Closing the book after an import compacts it, as the program does.
+    book.close();
+    return finishOutput();
+}
+
+ScriptRun::Status ScriptRun::sync(const ScriptRequest &request)
+{
+    // The set-up and the password are checked before the book is touched.
+    const SyncSettings settings = SyncSettings::load();
+    if (!settings.isSetUp())
+        return fail(QStringLiteral("Synchronisation is not set up: enter the server in Options > "
+                                   "Synchronisation of the program's window."));
+    QString password;
+    if (!request.syncPasswordFile.isEmpty()) {
+        QString error;
+        password = PasswordSource::readFile(request.syncPasswordFile, error);
+        if (!error.isEmpty())
+            return fail(error);
+    } else if (QString reason; !storedSyncPassword(settings, password, reason)) {
+        QString line = oneLine(reason);
+        if (!line.endsWith(QLatin1Char('.')))
+            line += QLatin1Char('.');
+        return fail(line + QStringLiteral(" Give the server's password with --sync-password-file FILE."));
+    }
+    ScriptBook book;
+    if (const QString openError = book.openForWriting(request, m_prompts); !openError.isEmpty())
+        return fail(openError);
+    m_prompts.clear();
+    const SyncResult result = syncOpenBook({}, password);
+    const SyncSummary &s = result.summary;
+    // Closing compacts the book only when the sync changed something in it.
+    if (s.pulled || s.pushed || s.removedLocal || s.removedRemote || s.conflicts)
+        book.setChanged();
+    if (!result.ok)
+        return fail(oneLine(result.errorText));
+    m_out << s.text().trimmed() << '\n';
     book.close();
     return finishOutput();
 }

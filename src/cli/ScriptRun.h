@@ -33,6 +33,7 @@ private:
     Status exportPersons(const ScriptRequest &request);
     Status exportCards(const ScriptRequest &request);
     Status importCards(const ScriptRequest &request);
+    Status sync(const ScriptRequest &request);
     // Every person of the open book, in the name order of the settings (what
     // the export window's Add all chooses).
     Status everyPerson(const ScriptBook &book, std::vector<int> &contactnrs);

@@ -18,6 +18,10 @@ namespace velmora {
 namespace {
 
 constexpr int kMaxRedirects = 5;
+// No answer of a CardDAV server is longer than this (2,000 cards with
+// photos are some megabytes): anything longer is given up before it fills
+// the memory.
+constexpr qint64 kMaxAnswerBytes = 256 * 1024 * 1024;
 constexpr qsizetype kMultigetBatch = 100;
 constexpr int kMaxSyncPages = 1000; // sync-collection answers cut short (507) asked again
 
@@ -105,7 +109,11 @@ CardDavClient::~CardDavClient() = default;
 DavError CardDavClient::sendOnce(const QByteArray &method, const QUrl &url, const QByteArray &body,
                                  const Headers &headers, HttpAnswer &answer)
 {
-    QNetworkRequest request(url);
+    // A user name and password in the address itself are never used: the
+    // client's own go with every request.
+    QUrl target = url;
+    target.setUserInfo({});
+    QNetworkRequest request(target);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
@@ -129,9 +137,16 @@ DavError CardDavClient::sendOnce(const QByteArray &method, const QUrl &url, cons
     idle.setSingleShot(true);
     idle.setInterval(m_timeoutMs);
     bool timedOut = false;
+    bool tooLong = false;
     QList<QSslError> sslErrors;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QObject::connect(reply, &QNetworkReply::downloadProgress, &idle, qOverload<>(&QTimer::start));
+    QObject::connect(reply, &QNetworkReply::downloadProgress, &idle, [&](qint64 received, qint64) {
+        idle.start();
+        if (received > kMaxAnswerBytes && !tooLong) {
+            tooLong = true;
+            reply->abort();
+        }
+    });
     QObject::connect(reply, &QNetworkReply::uploadProgress, &idle, qOverload<>(&QTimer::start));
     QObject::connect(reply, &QNetworkReply::sslErrors, &loop,
                      [&sslErrors](const QList<QSslError> &errors) { sslErrors += errors; });
@@ -148,6 +163,8 @@ DavError CardDavClient::sendOnce(const QByteArray &method, const QUrl &url, cons
     const QString host = url.host();
     if (timedOut)
         return davError(DavError::Kind::Timeout, 0, T("The server did not answer in time."));
+    if (tooLong)
+        return badAnswer(0, QStringLiteral("the answer is longer than %1 MB").arg(kMaxAnswerBytes >> 20));
     if (!sslErrors.isEmpty()) {
         QStringList problems;
         for (const QSslError &e : std::as_const(sslErrors)) {
@@ -394,10 +411,10 @@ DavError CardDavClient::discover(const QUrl &url, QList<DavAddressBook> &books)
 DavError CardDavClient::syncToken(const QUrl &collection, QString &token)
 {
     token.clear();
-    m_collection = collection;
+    m_collection = withSlash(collection);
+    const QUrl &book = m_collection;
     Multistatus answer;
-    if (const DavError e =
-            davRequest("PROPFIND", collection, "0", propfindBody({DavProp::SyncToken}), answer))
+    if (const DavError e = davRequest("PROPFIND", book, "0", propfindBody({DavProp::SyncToken}), answer))
         return e;
     if (answer.xml.responses.isEmpty())
         return badAnswer(answer.status, QStringLiteral("no response for the collection"));
@@ -408,12 +425,13 @@ DavError CardDavClient::syncToken(const QUrl &collection, QString &token)
 DavError CardDavClient::listCards(const QUrl &collection, QList<DavResource> &cards)
 {
     cards.clear();
-    m_collection = collection;
+    m_collection = withSlash(collection);
+    const QUrl &book = m_collection;
     Multistatus answer;
     const QByteArray body = propfindBody({DavProp::ResourceType, DavProp::GetEtag, DavProp::GetContentType});
-    if (const DavError e = davRequest("PROPFIND", collection, "1", body, answer))
+    if (const DavError e = davRequest("PROPFIND", book, "1", body, answer))
         return e;
-    const QString self = hrefKey(collection.path(QUrl::FullyEncoded));
+    const QString self = hrefKey(book.path(QUrl::FullyEncoded));
     QSet<QString> seen;
     for (const DavResponse &r : std::as_const(answer.xml.responses)) {
         const QString key = hrefKey(r.href);
@@ -432,14 +450,15 @@ DavError CardDavClient::listCards(const QUrl &collection, QList<DavResource> &ca
 DavError CardDavClient::changesSince(const QUrl &collection, const QString &token, DavChanges &changes)
 {
     changes = DavChanges();
-    m_collection = collection;
-    const QString self = hrefKey(collection.path(QUrl::FullyEncoded));
+    m_collection = withSlash(collection);
+    const QUrl &book = m_collection;
+    const QString self = hrefKey(book.path(QUrl::FullyEncoded));
     QString from = token;
     QHash<QString, qsizetype> changedAt;
     QSet<QString> removed;
     for (int page = 0; page < kMaxSyncPages; ++page) {
         Multistatus answer;
-        const DavError e = davRequest("REPORT", collection, "0", syncCollectionBody(from), answer);
+        const DavError e = davRequest("REPORT", book, "0", syncCollectionBody(from), answer);
         if (e) {
             // The server no longer knows the token: a precondition named,
             // or an error that only an old token can explain.
@@ -507,14 +526,15 @@ DavError CardDavClient::changesSince(const QUrl &collection, const QString &toke
 DavError CardDavClient::fetchCards(const QUrl &collection, const QStringList &hrefs, QList<DavCard> &cards)
 {
     cards.clear();
-    m_collection = collection;
+    m_collection = withSlash(collection);
+    const QUrl &book = m_collection;
     QSet<QString> seen;
     for (qsizetype start = 0; start < hrefs.size(); start += kMultigetBatch) {
         QStringList paths;
         for (const QString &href : hrefs.mid(start, kMultigetBatch))
-            paths.append(collection.resolved(QUrl(href)).path(QUrl::FullyEncoded));
+            paths.append(book.resolved(QUrl(href)).path(QUrl::FullyEncoded));
         Multistatus answer;
-        if (const DavError e = davRequest("REPORT", collection, "0", multigetBody(paths), answer))
+        if (const DavError e = davRequest("REPORT", book, "0", multigetBody(paths), answer))
             return e;
         for (const DavResponse &r : std::as_const(answer.xml.responses)) {
             if (r.status == 404 || r.status == 410 || (r.status == 0 && !r.hasAddressData && !r.hasEtag))

@@ -213,6 +213,7 @@ private slots:
         QTest::newRow("book twice") << QStringList{"--birthdays", "--book", "a", "--book", "b"} << 2 << QString() << u"velmora: Option 'book' is given more than once."_s;
         QTest::newRow("empty book") << QStringList{"--birthdays", "--book="} << 2 << QString() << u"velmora: Option 'book' needs a value."_s;
         QTest::newRow("book without value") << QStringList{"--birthdays", "--book"} << 2 << QString() << u"velmora: Missing value after '--book'."_s;
+        QTest::newRow("sync password without sync") << QStringList{"--birthdays", "--sync-password-file", "p"} << 2 << QString() << u"velmora: Option '--sync-password-file' does not go with --birthdays."_s;
         // clang-format on
     }
 
@@ -651,6 +652,54 @@ private slots:
         QCOMPARE(r.status, 1);
         QVERIFY2(r.err.startsWith(u"velmora: "_s) && r.err.count(QLatin1Char('\n')) == 1, qPrintable(r.err));
         QCOMPARE(readAll(book), bytes);
+    }
+
+    // --sync fails with one line, before the book is touched when it can:
+    // no sync set up, no password, a server that does not answer.
+    void syncFailures_data()
+    {
+        QTest::addColumn<bool>("setUp");
+        QTest::addColumn<QString>("passwordFile"); // "", "missing" or "given"
+        QTest::addColumn<QString>("error");        // the start of the line
+        QTest::addColumn<QString>("end");          // and its end
+        QTest::addColumn<bool>("bookKept");
+        // clang-format off
+        QTest::newRow("not set up") << false << QString() << u"velmora: Synchronisation is not set up: enter the server in Options > Synchronisation of the program's window."_s << QString() << true;
+        QTest::newRow("no secret store") << true << QString() << u"velmora: The desktop's secret store is not available: "_s << u" Give the server's password with --sync-password-file FILE."_s << true;
+        QTest::newRow("password file missing") << true << u"missing"_s << u"velmora: Cannot read the password file "_s << QString() << true;
+        QTest::newRow("server not answering") << true << u"given"_s << u"velmora: "_s << QString() << false;
+        // clang-format on
+    }
+    void syncFailures()
+    {
+        QFETCH(bool, setUp);
+        QFETCH(QString, passwordFile);
+        QFETCH(QString, error);
+        QFETCH(QString, end);
+        QFETCH(bool, bookKept);
+        TestEnv env;
+        const QString book = env.file(u"book.mdb"_s);
+        writeBook(book, QDate::currentDate());
+        if (setUp)
+            storeSettings({u"Sync server=http://127.0.0.1:9/dav/"_s, u"Sync user=anna"_s});
+        env.settings->sync();
+        const QString passwords = env.file(u"dav-password.txt"_s);
+        if (passwordFile == QLatin1String("given"))
+            writeFile(passwords, "pw\n");
+        QStringList arguments{u"--sync"_s, u"--book"_s, book};
+        if (!passwordFile.isEmpty())
+            arguments << u"--sync-password-file"_s << passwords;
+        // A session without a secret service.
+        QProcessEnvironment noBus;
+        noBus.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path="_s + env.file(u"no-bus"_s));
+        const QByteArray bytes = readAll(book);
+        const Run r = runProgram(env, arguments, noBus);
+        QCOMPARE(r.status, 1);
+        QCOMPARE(r.out, QString());
+        QVERIFY2(r.err.startsWith(error) && r.err.endsWith(end + u'\n') && r.err.count(u'\n') == 1,
+                 qPrintable(r.err));
+        if (bookKept)
+            QCOMPARE(readAll(book), bytes);
     }
 
     void terminalPassword_data()

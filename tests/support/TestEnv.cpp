@@ -27,6 +27,7 @@ TestEnv::TestEnv() : clock(QDateTime(QDate(2026, 12, 6), QTime(10, 0)))
     s.sound = &sound;
     s.paths = m_paths.get();
     s.mailTransport = &mail;
+    s.secrets = &secrets;
     s.settings = settings.get();
 }
 

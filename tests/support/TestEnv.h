@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MemorySecretStore.h"
 #include "app/Clock.h"
 #include "app/Launcher.h"
 #include "app/MailTransport.h"
@@ -15,7 +16,8 @@ namespace velmora::test {
 // A throw-away world for one test: a temporary HOME with documents, program
 // and temp folders, a settings file of its own, a fixed clock (6 December
 // 2026, 10:00) and recording prompts, launcher, sound and mail transport
-// (which pretends a sendmail is installed and keeps the messages). Installs itself
+// (which pretends a sendmail is installed and keeps the messages) and an
+// in-memory secret store. Installs itself
 // into the seams on construction and removes itself on destruction.
 class TestEnv {
 public:
@@ -37,6 +39,7 @@ public:
     RecordingLauncher launcher;
     RecordingSound sound;
     RecordingMailTransport mail;
+    MemorySecretStore secrets;
     std::unique_ptr<QSettings> settings;
 
 private:

@@ -156,7 +156,7 @@ private slots:
     {
         const QUrl book = m_server.createAddressBook(kAnna, QStringLiteral("many"));
         QStringList hrefs;
-        for (int i = 0; i < 130; ++i) {
+        for (int i = 0; i < 101; ++i) {
             const QString file = QStringLiteral("card %1.vcf").arg(i);
             QVERIFY(
                 m_server
@@ -168,24 +168,30 @@ private slots:
         CardDavClient client(kAnna, kSecret);
         QList<DavResource> list;
         QVERIFY(!client.listCards(book, list));
-        QCOMPARE(list.size(), 130);
+        QCOMPARE(list.size(), 101);
         for (const DavResource &r : std::as_const(list))
             hrefs.append(r.href);
         hrefs.append(QStringLiteral("gone.vcf"));
         QList<DavCard> cards;
         const DavError e = client.fetchCards(book, hrefs, cards);
         QVERIFY2(!e, qPrintable(e.text));
-        QCOMPARE(cards.size(), 130);
+        QCOMPARE(cards.size(), 101);
         QSet<QString> names;
         for (const DavCard &c : std::as_const(cards))
             names.insert(QString::fromUtf8(c.data)
                              .section(QStringLiteral("FN:"), 1)
                              .section(QLatin1Char('\n'), 0, 0)
                              .trimmed());
-        QCOMPARE(names.size(), 130);
-        // A relative href names the same card.
-        QVERIFY(!client.fetchCards(book, {QStringLiteral("card%200.vcf")}, cards));
+        QCOMPARE(names.size(), 101);
+        // A relative href names the same card, also when the collection's
+        // address lacks its last slash.
+        QUrl bare = book;
+        bare.setPath(book.path().chopped(1));
+        QVERIFY(!client.fetchCards(bare, {QStringLiteral("card%200.vcf")}, cards));
         QCOMPARE(cards.size(), 1);
+        QCOMPARE(cards.first().href, book.path() + QStringLiteral("card%200.vcf"));
+        QVERIFY(!client.listCards(bare, list));
+        QCOMPARE(list.size(), 101);
     }
 
     void syncCollection()

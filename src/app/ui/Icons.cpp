@@ -20,7 +20,7 @@ QString themeName(const QString &name)
         {"new", "document-new"},         {"open", "document-open"},     {"add", "contact-new"},
         {"edit", "document-edit"},       {"remove", "edit-delete"},     {"export", "document-export"},
         {"search", "edit-find"},         {"email", "mail-message-new"}, {"calendar", "x-office-calendar"},
-        {"password", "dialog-password"},
+        {"password", "dialog-password"}, {"sync", "view-refresh"},
     };
     for (const auto &entry : table) {
         if (name == QLatin1String(entry.name))

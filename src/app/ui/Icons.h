@@ -8,7 +8,7 @@ namespace velmora {
 // An icon of the desktop's icon theme, or the program's own drawing of it
 // when the theme has none. name is the program's name of the icon ("new",
 // "open", "add", "edit", "remove", "export", "search", "email", "calendar",
-// "password", "velmora").
+// "password", "sync", "velmora").
 QIcon programIcon(const QString &name);
 
 } // namespace velmora

@@ -1,9 +1,11 @@
 #include "app/ui/WidgetPrompts.h"
 
+#include "settings/Translate.h"
 #include "store/ui/PasswordDialog.h"
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 
@@ -102,6 +104,23 @@ QString WidgetPrompts::chooseFolder(const QString &title, const QString &startFo
 QString WidgetPrompts::askPassword(const QString &path, bool afterWrongPassword)
 {
     return PasswordDialog::askPassword(path, afterWrongPassword, QApplication::activeWindow());
+}
+
+QString WidgetPrompts::askAccountPassword(const QString &account, const QString &reason)
+{
+    QInputDialog dialog(QApplication::activeWindow());
+    dialog.setObjectName(QStringLiteral("frmAccountPassword"));
+    dialog.setWindowTitle(T("Password"));
+    QString label = T("Password for %1:").arg(account);
+    if (!reason.isEmpty())
+        label = reason + QStringLiteral("\n\n") + label;
+    dialog.setLabelText(label);
+    dialog.setTextEchoMode(QLineEdit::Password);
+    dialog.setOkButtonText(T("OK"));
+    dialog.setCancelButtonText(T("Cancel"));
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.textValue();
 }
 
 } // namespace velmora

@@ -14,6 +14,7 @@ public:
     QString saveFile(const FileDialog &dialog) override;
     QString chooseFolder(const QString &title, const QString &startFolder) override;
     QString askPassword(const QString &path, bool afterWrongPassword) override;
+    QString askAccountPassword(const QString &account, const QString &reason) override;
 };
 
 // Turns "Text (*.a)|*.a|Other|*.b" into a QFileDialog filter list.

@@ -9,6 +9,7 @@
 #include "interchange/ui/ImportVcardWindow.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "search/ui/SearchWindow.h"
+#include "sync/ui/SyncCommands.h"
 #include "version/ui/CheckVersion.h"
 
 namespace velmora {
@@ -35,6 +36,11 @@ void installWindowHooks(MainWindow &window)
     hooks.reminderOptions = [](QWidget *parent) {
         ReminderOptionsWindow options(parent);
         options.exec();
+    };
+    hooks.syncOptions = [](QWidget *parent) { SyncCommands::syncOptions(parent); };
+    hooks.syncNow = &SyncCommands::syncNow;
+    hooks.syncAutomatically = [](QWidget *parent, ListHost &list) {
+        SyncCommands::syncAutomatically(parent, &list);
     };
     hooks.checkVersion = &checkVersion;
 }

@@ -26,6 +26,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTimer>
 #include <QTreeView>
 
 namespace velmora {
@@ -54,6 +55,12 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), m_model(new Perso
     connect(&db, &Database::opened, this, [this] {
         showDatabaseOpened();
         fillPersonList();
+        // A book the user opens is synced once the window shows it (a book
+        // opened again after a copy or a password change is not).
+        if (m_openingByUser && m_hooks.syncAutomatically) {
+            m_openingByUser = false;
+            QTimer::singleShot(0, this, [this] { m_hooks.syncAutomatically(this, *this); });
+        }
     });
     connect(&db, &Database::closed, this, &MainWindow::showDatabaseClosed);
     connect(&RecentDatabases::instance(), &RecentDatabases::changed, this, &MainWindow::loadRecentMenu);
@@ -91,13 +98,15 @@ void MainWindow::load()
     loadRecentMenu();
 
     Database &db = Database::instance();
-    if (mode == StartMode::Default || mode == StartMode::Person) {
-        RecentDatabases::instance().openDefaultDatabase();
-    } else if (db.isValidDatabase(line)) {
-        db.openDatabase(line);
-    } else {
-        RecentDatabases::instance().openDefaultDatabase();
-    }
+    openByUser([&] {
+        if (mode == StartMode::Default || mode == StartMode::Person) {
+            RecentDatabases::instance().openDefaultDatabase();
+        } else if (db.isValidDatabase(line)) {
+            db.openDatabase(line);
+        } else {
+            RecentDatabases::instance().openDefaultDatabase();
+        }
+    });
 
     m_details->setLinkDetection(true);
 
@@ -126,6 +135,7 @@ void MainWindow::queryUnload()
     m_unloaded = true;
     saveSetting(QStringLiteral("WindowState"), windowStateText(isMinimized(), isMaximized()));
     m_details->setLinkDetection(false);
+    syncBeforeClose();
     Database::instance().closeDatabase(true);
     for (QWidget *w : QApplication::topLevelWidgets()) {
         if (w != this && w->isVisible())
@@ -169,6 +179,9 @@ void MainWindow::showDatabaseOpened()
         action(QStringLiteral("mnuFileImportVcard"))->setEnabled(true);
         button(QStringLiteral("Add"))->setEnabled(true);
     }
+    // Only a book that can be changed can take the server's changes.
+    action(QStringLiteral("mnuActionSync"))->setEnabled(!db.isReadOnly());
+    button(QStringLiteral("Sync"))->setEnabled(!db.isReadOnly());
 }
 
 void MainWindow::showDatabaseClosed()
@@ -180,13 +193,13 @@ void MainWindow::showDatabaseClosed()
     m_staCount->clear();
     for (const char *name :
          {"mnuFileClose", "mnuFileCopy", "mnuFileEmail", "mnuFileImportVcard", "mnuPersonEdit",
-          "mnuPersonRemove", "mnuActionExport", "mnuActionSearch", "mnuActionEmail"})
+          "mnuPersonRemove", "mnuActionExport", "mnuActionSearch", "mnuActionEmail", "mnuActionSync"})
         action(QLatin1String(name))->setEnabled(false);
     setMenuEnabled(m_mnuFilePassword, false);
     setMenuEnabled(m_mnuPerson, false);
     // Without a book there is nothing to make a calendar of.
     setMenuEnabled(m_mnuAction, false);
-    for (const char *key : {"Email", "Add", "Edit", "Remove", "Export", "Search", "Calendar"})
+    for (const char *key : {"Email", "Add", "Edit", "Remove", "Export", "Search", "Calendar", "Sync"})
         button(QLatin1String(key))->setEnabled(false);
     m_fraQuickSearch->hide();
     m_fraList->hide();

@@ -100,11 +100,15 @@ public slots:
     void toggleSearch(bool down);
     void emailList();
     void birthdayCalendar();
+    // Sync now: the open book with the server (the options first when sync
+    // is not set up).
+    void syncNow();
     // Options and Help menus
     void chooseLanguage(int index);
     void defaultDatabase();
     void toggleCheckVersion();
     void reminderOptions();
+    void syncOptions();
     void chooseDateFormat(int index);
     void chooseFontSize(int size);
     void applyFontSize(int size);
@@ -144,6 +148,9 @@ private:
     void setMenuEnabled(QMenu *menu, bool on);
     void setPersonCommands(bool edit, bool remove);
     void reportListError(int number, const QString &description);
+    // The sync of a book the user opens or leaves, when chosen.
+    void syncBeforeClose();
+    void openByUser(const std::function<void()> &open);
 
     MainWindowHooks m_hooks;
     PersonListModel *m_model;
@@ -181,6 +188,7 @@ private:
     int m_shownContactnr = -1;
     bool m_selecting = false;
     bool m_unloaded = false;
+    bool m_openingByUser = false; // the next opened book was opened by the user
 };
 
 } // namespace velmora

@@ -97,6 +97,8 @@ void MainWindow::buildMenus()
     m_mnuAction->addSeparator();
     connect(makeAction(m_mnuAction, "mnuActionCalendar"), &QAction::triggered, this,
             &MainWindow::birthdayCalendar);
+    m_mnuAction->addSeparator();
+    connect(makeAction(m_mnuAction, "mnuActionSync"), &QAction::triggered, this, &MainWindow::syncNow);
 
     m_mnuOptions = makeMenu(nullptr, "mnuOptions");
     m_mnuOptionsLanguage = makeMenu(m_mnuOptions, "mnuOptionsLanguage");
@@ -117,6 +119,7 @@ void MainWindow::buildMenus()
     connect(check, &QAction::triggered, this, &MainWindow::toggleCheckVersion);
     connect(makeAction(m_mnuOptions, "mnuOptionsBirthdayreminder"), &QAction::triggered, this,
             &MainWindow::reminderOptions);
+    connect(makeAction(m_mnuOptions, "mnuOptionsSync"), &QAction::triggered, this, &MainWindow::syncOptions);
     m_mnuOptionsList = makeMenu(m_mnuOptions, "mnuOptionsList");
     QAction *firstLast = makeAction(m_mnuOptionsList, "mnuOptionsListFirstnameLastname");
     QAction *lastFirst = makeAction(m_mnuOptionsList, "mnuOptionsListLastnameFirstname");
@@ -186,6 +189,8 @@ void MainWindow::buildToolbar()
     connect(search, &QAction::triggered, this, &MainWindow::toggleSearch);
     connect(makeButton("Email", "email"), &QAction::triggered, this, &MainWindow::emailList);
     connect(makeButton("Calendar", "calendar"), &QAction::triggered, this, &MainWindow::birthdayCalendar);
+    m_tlbMain->addSeparator();
+    connect(makeButton("Sync", "sync"), &QAction::triggered, this, &MainWindow::syncNow);
 }
 
 void MainWindow::buildCentral()
@@ -313,11 +318,13 @@ void MainWindow::loadLanguage()
     set("mnuActionSearch", T("Search") + dots);
     set("mnuActionEmail", T("E-mail") + dots);
     set("mnuActionCalendar", T("Birthday calendar"));
+    set("mnuActionSync", T("Sync now"));
     m_mnuOptions->setTitle(T("Options"));
     m_mnuOptionsLanguage->setTitle(T("Language"));
     set("mnuOptionsDefaultdatabase", T("Default database") + dots);
     set("mnuOptionsCheck", T("Check version"));
     set("mnuOptionsBirthdayreminder", T("Birthday reminder") + dots);
+    set("mnuOptionsSync", T("Synchronisation") + dots);
     m_mnuOptionsList->setTitle(T("Name"));
     set("mnuOptionsListFirstnameLastname", T("First name") + QStringLiteral("  ") + T("Last name"));
     set("mnuOptionsListLastnameFirstname", T("Last name") + QStringLiteral("  ") + T("First name"));
@@ -334,9 +341,9 @@ void MainWindow::loadLanguage()
     set("mnuPopupMainCopy", T("Copy"));
 
     static const char *const keys[][2] = {
-        {"New", "New"},       {"Open", "Open"},     {"Add", "Add"},
-        {"Edit", "Edit"},     {"Remove", "Remove"}, {"Export", "Export"},
-        {"Search", "Search"}, {"Email", "E-mail"},  {"Calendar", "Calendar"},
+        {"New", "New"},           {"Open", "Open"},     {"Add", "Add"},       {"Edit", "Edit"},
+        {"Remove", "Remove"},     {"Export", "Export"}, {"Search", "Search"}, {"Email", "E-mail"},
+        {"Calendar", "Calendar"}, {"Sync", "Sync"},
     };
     for (const auto &k : keys) {
         QAction *b = m_buttons.value(QLatin1String(k[0]));

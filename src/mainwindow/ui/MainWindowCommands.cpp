@@ -34,18 +34,34 @@ namespace velmora {
 
 // What the menu commands, the toolbar and the pop-up menu do.
 
+void MainWindow::openByUser(const std::function<void()> &open)
+{
+    m_openingByUser = true;
+    open();
+    m_openingByUser = false;
+}
+
+void MainWindow::syncBeforeClose()
+{
+    if (m_hooks.syncAutomatically && Database::instance().isOpen())
+        m_hooks.syncAutomatically(this, *this);
+}
+
 void MainWindow::newDatabase()
 {
-    newDatabaseCommand();
+    syncBeforeClose();
+    openByUser([] { newDatabaseCommand(); });
 }
 
 void MainWindow::openDatabase()
 {
-    openDatabaseCommand();
+    syncBeforeClose();
+    openByUser([] { openDatabaseCommand(); });
 }
 
 void MainWindow::closeDatabase()
 {
+    syncBeforeClose();
     Database::instance().closeDatabase(true);
 }
 
@@ -113,7 +129,8 @@ void MainWindow::dropEvent(QDropEvent *event)
 
 void MainWindow::openRecent(int index)
 {
-    RecentDatabases::instance().openRecent(index);
+    syncBeforeClose();
+    openByUser([index] { RecentDatabases::instance().openRecent(index); });
     loadRecentMenu();
 }
 
@@ -181,6 +198,18 @@ void MainWindow::birthdayCalendar()
 {
     if (m_hooks.birthdayCalendar && Database::instance().isOpen())
         m_hooks.birthdayCalendar(this);
+}
+
+void MainWindow::syncNow()
+{
+    if (m_hooks.syncNow && writable())
+        m_hooks.syncNow(this, *this);
+}
+
+void MainWindow::syncOptions()
+{
+    if (m_hooks.syncOptions)
+        m_hooks.syncOptions(this);
 }
 
 void MainWindow::chooseLanguage(int index)

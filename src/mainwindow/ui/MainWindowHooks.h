@@ -35,6 +35,12 @@ struct MainWindowHooks {
     // (path empty: the window asks for the file) or a .vcf file dropped on
     // the window. Rebuilds the list when persons were added.
     std::function<void(QWidget *parent, ListHost &list, const QString &path)> importVcard;
+    // Options > Synchronisation..., Action > Sync now (toolbar Sync) and the
+    // sync when a book is opened or about to be closed (done only when the
+    // user chose it; never keeps the book from opening or closing).
+    std::function<void(QWidget *parent)> syncOptions;
+    std::function<void(QWidget *parent, ListHost &list)> syncNow;
+    std::function<void(QWidget *parent, ListHost &list)> syncAutomatically;
     // Starts the version check (at start and when it is switched on).
     std::function<void(QWidget *parent)> checkVersion;
 };
