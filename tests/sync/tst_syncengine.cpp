@@ -451,6 +451,31 @@ private slots:
         QCOMPARE(serverPersons(*m_server), QStringList({"Ann Smith tel:1", "Cy New"}));
     }
 
+    // A narrow book of an older layout that already has the sync tables is
+    // widened on opening as ever, and keeps them.
+    void narrowBookWithSyncTablesWidens()
+    {
+        const QString path = m_env->file(QStringLiteral("narrow.mdb"));
+        {
+            Connection c;
+            test::createBook(c, path, {test::person(1, "Ann", "Smith")});
+            Connection *before = currentConnection();
+            setCurrentConnection(&c);
+            SyncState state;
+            const DbError e = state.setUp(m_server->collection());
+            setCurrentConnection(before);
+            QVERIFY(!e);
+        }
+        QVERIFY(Database::instance().openDatabase(path));
+        int size = 0;
+        QVERIFY(!catalog::definedSize(Database::instance().connection(), "Person", "Firstname", size));
+        QCOMPARE(size, 50);
+        QVERIFY(SyncState::isSetUp());
+        const SyncResult r = sync();
+        QVERIFY2(r.ok, qPrintable(r.errorText));
+        QCOMPARE(serverPersons(*m_server), QStringList{"Ann Smith"});
+    }
+
     void bookThatNeverSyncsKeepsItsTables()
     {
         addPerson("Ann", "Smith");
