@@ -169,6 +169,7 @@ private:
     bool serverCard(const DavCard &card);
     bool serverRemoval(const QString &href);
     bool conflict(SyncRecord record, const ServerPerson &server, const DavCard &card);
+    bool takeServerVersion(SyncRecord record, ServerPerson &server, const DavCard &card, bool replace);
     bool fetchOne(const QString &href, DavCard &card, bool &found);
     DbError writePerson(int nr, const CardPerson &p, bool replace);
     int lowestFree();
@@ -389,15 +390,9 @@ bool SyncRun::serverCard(const DavCard &card)
             return true;
         }
         server.person.contactnr = nr;
-        SyncRecord record{nr, server.uid.isEmpty() ? PersonUid::vcard(server.person) : server.uid, card.href,
-                          card.etag, server.digest};
-        if (DbError e = writePerson(nr, server.person, false))
-            return fail(e);
-        if (DbError e = m_state.write(record, card.data))
-            return fail(e);
-        take(nr, server.person);
-        ++m_summary.pulled;
-        return true;
+        const SyncRecord record{nr, server.uid.isEmpty() ? PersonUid::vcard(server.person) : server.uid,
+                                card.href, card.etag, server.digest};
+        return takeServerVersion(record, server, card, false);
     }
     SyncRecord record = *found;
     const auto local = m_local.constFind(record.contactnr);
@@ -412,16 +407,7 @@ bool SyncRun::serverCard(const DavCard &card)
         }
         // Removed here, changed on the server: the change wins, the person
         // comes back.
-        server.person.contactnr = record.contactnr;
-        record.etag = card.etag;
-        record.digest = server.digest;
-        if (DbError e = writePerson(record.contactnr, server.person, false))
-            return fail(e);
-        if (DbError e = m_state.write(record, card.data))
-            return fail(e);
-        take(record.contactnr, server.person);
-        ++m_summary.pulled;
-        return true;
+        return takeServerVersion(record, server, card, false);
     }
     const QByteArray localDigest = digestOf(*local);
     if (server.digest == localDigest) {
@@ -432,19 +418,25 @@ bool SyncRun::serverCard(const DavCard &card)
             return fail(e);
         return true;
     }
-    if (localDigest == record.digest && !record.etag.isEmpty()) {
-        server.person.contactnr = record.contactnr;
-        record.etag = card.etag;
-        record.digest = server.digest;
-        if (DbError e = writePerson(record.contactnr, server.person, true))
-            return fail(e);
-        if (DbError e = m_state.write(record, card.data))
-            return fail(e);
-        take(record.contactnr, server.person);
-        ++m_summary.pulled;
-        return true;
-    }
+    if (localDigest == record.digest && !record.etag.isEmpty())
+        return takeServerVersion(record, server, card, true);
     return conflict(record, server, card);
+}
+
+// The server's version of a card becomes the person of the record's number
+// (a new person, or replacing the one there), with its state, in the batch.
+bool SyncRun::takeServerVersion(SyncRecord record, ServerPerson &server, const DavCard &card, bool replace)
+{
+    server.person.contactnr = record.contactnr;
+    record.etag = card.etag;
+    record.digest = server.digest;
+    if (DbError e = writePerson(record.contactnr, server.person, replace))
+        return fail(e);
+    if (DbError e = m_state.write(record, card.data))
+        return fail(e);
+    take(record.contactnr, server.person);
+    ++m_summary.pulled;
+    return true;
 }
 
 bool SyncRun::conflict(SyncRecord record, const ServerPerson &server, const DavCard &card)

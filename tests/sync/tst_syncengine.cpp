@@ -1,4 +1,5 @@
 #include "FakeDavServer.h"
+#include "SyncBook.h"
 #include "TestBook.h"
 #include "TestEnv.h"
 
@@ -14,6 +15,11 @@
 #include <sqlite3.h>
 
 using namespace velmora;
+using test::addPerson;
+using test::bookPersons;
+using test::describe;
+using test::numberOf;
+using test::setPhone;
 
 namespace {
 
@@ -23,28 +29,6 @@ QByteArray vcard(const QString &first, const QString &last, const QByteArray &ex
     return "BEGIN:VCARD\r\nVERSION:" + version + "\r\nUID:uid-" + first.toUtf8() + "-" + last.toUtf8() +
            "\r\nN:" + last.toUtf8() + ";" + first.toUtf8() + ";;;\r\nFN:" + first.toUtf8() + " " +
            last.toUtf8() + "\r\n" + extra + "END:VCARD\r\n";
-}
-
-QString describe(const CardPerson &p)
-{
-    QString text = p.firstName + QLatin1Char(' ') + p.lastName;
-    for (const CardEntry &e : p.phones)
-        text += QStringLiteral(" tel:") + e.value;
-    if (!p.note.isEmpty())
-        text += QStringLiteral(" [") + p.note.section(u'\n', 0, 0) + QLatin1Char(']');
-    return text;
-}
-
-QStringList bookPersons()
-{
-    QList<CardPerson> persons;
-    if (BookCards::readAll(persons))
-        return {QStringLiteral("error")};
-    QStringList out;
-    for (const CardPerson &p : persons)
-        out += describe(p);
-    out.sort();
-    return out;
 }
 
 QStringList serverPersons(const test::FakeDavServer &server)
@@ -62,43 +46,6 @@ QStringList serverPersons(const test::FakeDavServer &server)
 int rowsChanged()
 {
     return sqlite3_total_changes(Database::instance().connection().handle());
-}
-
-void addPerson(const QString &first, const QString &last, const QString &phone = {})
-{
-    PersonDraft draft;
-    draft.firstName = first;
-    draft.lastName = last;
-    draft.dateOfBirth = QStringLiteral("Null");
-    if (!phone.isEmpty())
-        draft.phones += ListEntry{phone, phone};
-    int nr = 0;
-    QVERIFY(!PersonStore::addPerson(draft, nr));
-}
-
-int numberOf(const QString &first)
-{
-    QList<CardPerson> persons;
-    BookCards::readAll(persons);
-    for (const CardPerson &p : persons) {
-        if (p.firstName == first)
-            return p.contactnr;
-    }
-    return 0;
-}
-
-void setPhone(const QString &first, const QString &phone)
-{
-    PersonDraft draft;
-    QDate date;
-    bool found = false;
-    const int nr = numberOf(first);
-    QVERIFY(nr > 0);
-    QVERIFY(!PersonStore::loadPerson(nr, draft, date, found));
-    QVERIFY(found);
-    draft.dateOfBirth = QStringLiteral("Null");
-    draft.phones = {ListEntry{phone, phone}};
-    QVERIFY(!PersonStore::updatePerson(nr, draft));
 }
 
 QString noteOf(const QString &first)

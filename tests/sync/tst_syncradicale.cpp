@@ -1,4 +1,5 @@
 #include "RadicaleServer.h"
+#include "SyncBook.h"
 #include "TestEnv.h"
 
 #include "editor/PersonStore.h"
@@ -13,66 +14,14 @@
 #include <sqlite3.h>
 
 using namespace velmora;
+using test::addPerson;
+using test::describe;
+using test::numberOf;
+using test::setPhone;
 
 namespace {
 
 const QString kAnna = QStringLiteral("anna");
-
-QString describe(const CardPerson &p)
-{
-    QString text = p.firstName + QLatin1Char(' ') + p.lastName;
-    for (const CardEntry &e : p.phones)
-        text += QStringLiteral(" tel:") + e.value;
-    return text;
-}
-
-QStringList bookPersons()
-{
-    QList<CardPerson> persons;
-    if (BookCards::readAll(persons))
-        return {QStringLiteral("error")};
-    QStringList out;
-    for (const CardPerson &p : persons)
-        out += describe(p);
-    out.sort();
-    return out;
-}
-
-int numberOf(const QString &first)
-{
-    QList<CardPerson> persons;
-    BookCards::readAll(persons);
-    for (const CardPerson &p : persons) {
-        if (p.firstName == first)
-            return p.contactnr;
-    }
-    return 0;
-}
-
-void addPerson(const QString &first, const QString &last, const QString &phone = {})
-{
-    PersonDraft draft;
-    draft.firstName = first;
-    draft.lastName = last;
-    draft.dateOfBirth = QStringLiteral("Null");
-    if (!phone.isEmpty())
-        draft.phones += ListEntry{phone, phone};
-    int nr = 0;
-    QVERIFY(!PersonStore::addPerson(draft, nr));
-}
-
-void setPhone(const QString &first, const QString &phone)
-{
-    PersonDraft draft;
-    QDate date;
-    bool found = false;
-    const int nr = numberOf(first);
-    QVERIFY(!PersonStore::loadPerson(nr, draft, date, found));
-    QVERIFY(found);
-    draft.dateOfBirth = QStringLiteral("Null");
-    draft.phones = {ListEntry{phone, phone}};
-    QVERIFY(!PersonStore::updatePerson(nr, draft));
-}
 
 QByteArray card(const QString &uid, const QString &first, const QString &last, const QByteArray &more = {})
 {
@@ -149,7 +98,7 @@ class TestSyncRadicale : public QObject {
             if (!f.open(QIODevice::ReadOnly))
                 return {QStringLiteral("unreadable")};
             for (const CardPerson &p : VcardReader::read(f.readAll()).persons)
-                out += describe(p);
+                out += describe(p, false);
         }
         out.sort();
         return out;
@@ -181,7 +130,7 @@ class TestSyncRadicale : public QObject {
         QCOMPARE(r.summary.pulled, 2);
         QCOMPARE(r.summary.pushed, 2);
         const QStringList all = {"Ann Smith tel:1", "Bob Jones tel:2", "Cy Twombly tel:3", "Dee Dee tel:4"};
-        QCOMPARE(bookPersons(), all);
+        QCOMPARE(test::bookPersons(false), all);
         QCOMPARE(serverPersons(), all);
     }
 
@@ -227,7 +176,7 @@ private slots:
         QCOMPARE(r.summary.pulled, 1);
         QCOMPARE(r.summary.pushed, 1);
         const QStringList all = {"Ann Smith tel:11", "Bob Jones tel:2", "Cy Twombly tel:33", "Dee Dee tel:4"};
-        QCOMPARE(bookPersons(), all);
+        QCOMPARE(test::bookPersons(false), all);
         QCOMPARE(serverPersons(), all);
     }
 
@@ -247,7 +196,7 @@ private slots:
         QCOMPARE(r.summary.conflictNames, QStringList{"Ann Smith"});
         const QStringList all = {"Ann Smith tel:7", "Ann Smith tel:9", "Bob Jones tel:2", "Cy Twombly tel:3",
                                  "Dee Dee tel:4"};
-        QCOMPARE(bookPersons(), all);
+        QCOMPARE(test::bookPersons(false), all);
         QCOMPARE(serverPersons(), all);
         QVERIFY(serverCard("ann.vcf").contains("TEL:9"));
     }
@@ -270,7 +219,7 @@ private slots:
         QCOMPARE(r.summary.pulled, 1);
         QCOMPARE(r.summary.removedLocal, 1);
         QStringList all = {"Ann Smith tel:1", "Cy Twombly tel:3", "Dee Dee tel:4", "Eve Adams tel:5"};
-        QCOMPARE(bookPersons(), all);
+        QCOMPARE(test::bookPersons(false), all);
 
         setPhone("Eve", "55");
         r = sync();
@@ -298,13 +247,13 @@ private slots:
             QVERIFY(!r.ok);
             QVERIFY(!r.errorText.isEmpty());
         }
-        QCOMPARE(bookPersons().size(), 12);
+        QCOMPARE(test::bookPersons(false).size(), 12);
         VELMORA_START_RADICALE(*m_radicale);
         m_book = test::RadicaleServer::cardUrl(m_radicale->baseUrl(), m_book.path());
         const SyncResult r = sync();
         QVERIFY2(r.ok, qPrintable(r.errorText));
-        QCOMPARE(bookPersons().size(), 12);
-        QCOMPARE(serverPersons(), bookPersons());
+        QCOMPARE(test::bookPersons(false).size(), 12);
+        QCOMPARE(serverPersons(), test::bookPersons(false));
         const SyncResult again = sync();
         QVERIFY(again.ok);
         QCOMPARE(again.summary.pushed + again.summary.pulled, 0);
