@@ -1,6 +1,8 @@
 #pragma once
 
 #include "FakeDavServer.h"
+#include "TestBook.h"
+#include "store/Database.h"
 #include "sync/BookSync.h"
 
 #include <QList>
@@ -8,11 +10,9 @@
 
 namespace velmora::test {
 
-// Puts a server of the test behind every sync and Test connection of the
-// program (setDavServerFactory) and records the logins it was made with.
-// discover() finds the address books listed here (or gives the error set);
-// the cards live in one in-memory collection (FakeDavServer) whatever
-// collection is asked for.
+// A test server behind every sync and Test connection of the program,
+// recording its logins. discover() finds the books listed here (or gives the
+// error set); the cards live in one FakeDavServer whatever is asked for.
 struct StubDav {
     QList<DavAddressBook> books;
     DavError discoverError;
@@ -31,50 +31,33 @@ struct StubDav {
     StubDav(const StubDav &) = delete;
     StubDav &operator=(const StubDav &) = delete;
 
-    static DavAddressBook book(const QString &url, const QString &name)
-    {
-        return DavAddressBook{QUrl(url), name, true};
-    }
+    static DavAddressBook book(const QString &url, const QString &name) { return {QUrl(url), name, true}; }
 
 private:
-    class Server final : public DavServer {
+    // discover() answers from the stub; the rest goes to its cards.
+    class Server final : public ForwardingDavServer {
     public:
-        explicit Server(StubDav &stub) : m_stub(stub) {}
+        explicit Server(StubDav &stub) : ForwardingDavServer(stub.cards), m_stub(stub) {}
         DavError discover(const QUrl &url, QList<DavAddressBook> &books) override
         {
             m_stub.discovered << url;
             books = m_stub.discoverError ? QList<DavAddressBook>{} : m_stub.books;
             return m_stub.discoverError;
         }
-        DavError syncToken(const QUrl &, QString &token) override
-        {
-            return m_stub.cards.syncToken(m_stub.cards.collection(), token);
-        }
-        DavError listCards(const QUrl &, QList<DavResource> &list) override
-        {
-            return m_stub.cards.listCards(m_stub.cards.collection(), list);
-        }
-        DavError changesSince(const QUrl &, const QString &token, DavChanges &changes) override
-        {
-            return m_stub.cards.changesSince(m_stub.cards.collection(), token, changes);
-        }
-        DavError fetchCards(const QUrl &, const QStringList &hrefs, QList<DavCard> &out) override
-        {
-            return m_stub.cards.fetchCards(m_stub.cards.collection(), hrefs, out);
-        }
-        DavError putCard(const QString &href, const QByteArray &data, const QByteArray &ifMatch,
-                         QByteArray &etag) override
-        {
-            return m_stub.cards.putCard(href, data, ifMatch, etag);
-        }
-        DavError deleteCard(const QString &href, const QByteArray &etag) override
-        {
-            return m_stub.cards.deleteCard(href, etag);
-        }
 
     private:
         StubDav &m_stub;
     };
 };
+
+// Opens a new book at path holding Anna Berg; the path, or empty on failure.
+inline QString openAnnaBerg(const QString &path)
+{
+    {
+        Connection c;
+        createBook(c, path, {person(1, QStringLiteral("Anna"), QStringLiteral("Berg"))});
+    }
+    return Database::instance().openDatabase(path) ? path : QString();
+}
 
 } // namespace velmora::test

@@ -46,15 +46,21 @@ inline void addPerson(const QString &first, const QString &last, const QString &
     QVERIFY(!PersonStore::addPerson(draft, nr));
 }
 
-inline int numberOf(const QString &first)
+// The first person of the book with this first name (an empty one if none).
+inline CardPerson findPerson(const QString &first)
 {
     QList<CardPerson> persons;
     BookCards::readAll(persons);
     for (const CardPerson &p : persons) {
         if (p.firstName == first)
-            return p.contactnr;
+            return p;
     }
-    return 0;
+    return {};
+}
+
+inline int numberOf(const QString &first)
+{
+    return findPerson(first).contactnr;
 }
 
 inline void setPhone(const QString &first, const QString &phone)

@@ -50,13 +50,7 @@ int rowsChanged()
 
 QString noteOf(const QString &first)
 {
-    QList<CardPerson> persons;
-    BookCards::readAll(persons);
-    for (const CardPerson &p : persons) {
-        if (p.firstName == first)
-            return p.note;
-    }
-    return {};
+    return test::findPerson(first).note;
 }
 
 } // namespace
@@ -82,20 +76,14 @@ class TestSyncEngine : public QObject {
         QCOMPARE(bookPersons(), QStringList({"Ann Smith tel:1", "Bob Jones tel:2"}));
         QCOMPARE(serverPersons(*m_server), bookPersons());
     }
-    // Asserts that a sync now asks nothing of the server but the changes and
-    // writes nothing.
+    // A sync now asks nothing of the server but the changes and writes nothing.
     void verifySettled(int refetched = 0)
     {
-        const int puts = m_server->puts;
-        const int fetched = m_server->fetched;
-        const int deletes = m_server->deletes;
-        const int changes = rowsChanged();
+        const QList<int> before{m_server->puts, m_server->fetched + refetched, m_server->deletes,
+                                rowsChanged()};
         const SyncResult r = sync();
         QVERIFY2(r.ok, qPrintable(r.errorText));
-        QCOMPARE(m_server->puts, puts);
-        QCOMPARE(m_server->fetched, fetched + refetched);
-        QCOMPARE(m_server->deletes, deletes);
-        QCOMPARE(rowsChanged(), changes);
+        QCOMPARE((QList<int>{m_server->puts, m_server->fetched, m_server->deletes, rowsChanged()}), before);
         QCOMPARE(r.summary.pulled + r.summary.pushed + r.summary.removedLocal + r.summary.removedRemote, 0);
     }
 
@@ -104,7 +92,6 @@ private slots:
     {
         m_env = std::make_unique<test::TestEnv>();
         QVERIFY(Database::instance().newDatabase(m_env->file(QStringLiteral("book.mdb"))));
-        // No waiting for the disk: these books are thrown away.
         sqlite3_exec(Database::instance().connection().handle(), "PRAGMA synchronous = OFF", nullptr, nullptr,
                      nullptr);
         m_server = std::make_unique<test::FakeDavServer>();
@@ -185,6 +172,10 @@ private slots:
             << "remove here, edit there" << QStringList{"Ann Smith tel:7", "Bob Jones tel:2"} << 1 << 0 << 0;
         QTest::newRow("edit here, remove there")
             << "edit here, remove there" << QStringList{"Ann Smith tel:9", "Bob Jones tel:2"} << 0 << 1 << 0;
+        // The server forgot its sync tokens: everything is listed again.
+        QTest::newRow("edit there, tokens forgotten")
+            << "edit there, tokens forgotten" << QStringList{"Ann Smith tel:7", "Bob Jones tel:2"} << 1 << 0
+            << 0;
     }
     void oneSidedChanges()
     {
@@ -195,6 +186,7 @@ private slots:
         QFETCH(int, removed);
         syncedPair();
         const QString ann = m_server->hrefOf("ann.vcf");
+        m_server->tokensValid = !change.contains(QLatin1String("forgotten"));
         if (change.contains(QLatin1String("edit here")))
             setPhone("Ann", "9");
         if (change.contains(QLatin1String("edit there")))
@@ -253,8 +245,7 @@ private slots:
         verifySettled();
     }
 
-    // Properties the book has no field for come back to the server, and the
-    // note does not grow from one sync to the next.
+    // Properties the book has no field for survive; the note does not grow.
     void unknownPropertiesSurvive()
     {
         const QByteArray extra = "ORG:ACME\\, Inc.;Research\r\n"
@@ -276,15 +267,11 @@ private slots:
             QVERIFY2(r.ok, qPrintable(r.errorText));
             QCOMPARE(r.summary.pushed, 1);
             const QByteArray card = m_server->cards().value(href).data;
-            QVERIFY2(card.contains("ORG:ACME\\, Inc.;Research\r\n"), card.constData());
-            QVERIFY(card.contains("item7.URL;TYPE=work:https://acme.example/~ann\r\n"));
-            QVERIFY(card.contains("item7.X-ABLABEL:Lab\r\n"));
-            QVERIFY(card.contains("PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQ==\r\n"));
-            QVERIFY(card.contains("X-SOCIAL;X-NET=\"a:b\":ann\r\n"));
-            QVERIFY(card.contains("UID:uid-Ann-Smith\r\n"));
-            QVERIFY(!card.contains("boat"));
+            for (const QByteArray &line :
+                 extra.split('\n').mid(0, 5) + QList<QByteArray>{"UID:uid-Ann-Smith\r"})
+                QVERIFY2(card.contains(line + '\n'), card.constData());
+            QVERIFY(card.contains("NOTE:Met in Rome\r\n") && !card.contains("boat"));
             QCOMPARE(card.count("BEGIN:VCARD"), 1);
-            QVERIFY(card.contains("NOTE:Met in Rome\r\n"));
             // Another client touches the card: it is read again.
             m_server->put(href, QByteArray(card).replace("Rome", "Rome!"));
             QVERIFY(sync().ok);
@@ -295,8 +282,7 @@ private slots:
         verifySettled();
     }
 
-    // A sync that stops at any call leaves a valid book, and the next one
-    // completes without duplicates.
+    // A sync stopped at any call leaves a valid book; the next one completes.
     void stoppedHalfWay_data()
     {
         QTest::addColumn<int>("failAt");
@@ -329,8 +315,8 @@ private slots:
         verifySettled();
     }
 
-    // The same persons on both sides are linked, not doubled: at the first
-    // sync, and when the collection moved to another address.
+    // The same persons on both sides are linked, not doubled, after the
+    // collection moved to another address.
     void samePersonsLinked()
     {
         syncedPair();
@@ -349,17 +335,6 @@ private slots:
         QCOMPARE(serverPersons(moved), QStringList({"Ann Smith tel:5", "Bob Jones tel:2"}));
     }
 
-    void forgottenTokenListsAll()
-    {
-        syncedPair();
-        m_server->tokensValid = false;
-        m_server->put(m_server->hrefOf("ann.vcf"), vcard("Ann", "Smith", "TEL:7\r\n"));
-        const SyncResult r = sync();
-        QVERIFY2(r.ok, qPrintable(r.errorText));
-        QCOMPARE(bookPersons(), QStringList({"Ann Smith tel:7", "Bob Jones tel:2"}));
-        QCOMPARE(r.summary.pulled, 1);
-    }
-
     void wrongPasswordChangesNothing()
     {
         syncedPair();
@@ -373,9 +348,8 @@ private slots:
         QCOMPARE(rowsChanged(), changes);
     }
 
-    // A book that syncs opens, checks, widens and compacts as ever; a person
-    // removed by a copy of the program that knows nothing of sync is a
-    // removal for the next sync.
+    // A synced book opens as ever; a person removed by a copy that knows
+    // nothing of sync is a removal for the next sync.
     void olderProgramOpensSyncedBook()
     {
         syncedPair();
@@ -398,8 +372,7 @@ private slots:
         QCOMPARE(serverPersons(*m_server), QStringList({"Ann Smith tel:1", "Cy New"}));
     }
 
-    // A narrow book of an older layout that already has the sync tables is
-    // widened on opening as ever, and keeps them.
+    // A narrow older book with the sync tables is widened on opening and keeps them.
     void narrowBookWithSyncTablesWidens()
     {
         const QString path = m_env->file(QStringLiteral("narrow.mdb"));
