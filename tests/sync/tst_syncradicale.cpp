@@ -24,6 +24,11 @@ namespace {
 
 const QString kAnna = QStringLiteral("anna");
 
+int rowsChanged()
+{
+    return sqlite3_total_changes(Database::instance().connection().handle());
+}
+
 QByteArray card(const QString &uid, const QString &first, const QString &last, const QByteArray &more = {})
 {
     return "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:" + uid.toUtf8() + "\r\nN:" + last.toUtf8() + ";" +
@@ -138,11 +143,11 @@ private slots:
     void firstSyncBothWaysThenNothing()
     {
         firstSync();
-        const int changes = sqlite3_total_changes(Database::instance().connection().handle());
+        const int changes = rowsChanged();
         const SyncResult r = sync();
         QVERIFY2(r.ok, qPrintable(r.errorText));
         QCOMPARE(r.summary.text(), QStringLiteral("Pulled: 0, pushed: 0, removed: 0, conflicts: 0"));
-        QCOMPARE(sqlite3_total_changes(Database::instance().connection().handle()), changes);
+        QCOMPARE(rowsChanged(), changes);
     }
 
     // An edit on each side reaches the other; the same person changed on
@@ -152,14 +157,10 @@ private slots:
         QTest::addColumn<QString>("here");
         QTest::addColumn<QStringList>("all");
         QTest::addColumn<int>("conflicts");
-        QTest::newRow("different persons")
-            << "Cy" << QStringList{"Ann Smith tel:11", "Bob Jones tel:2", "Cy Twombly tel:9", "Dee Dee tel:4"}
-            << 0;
-        QTest::newRow("the same person")
-            << "Ann"
-            << QStringList{"Ann Smith tel:11", "Ann Smith tel:9", "Bob Jones tel:2", "Cy Twombly tel:3",
-                           "Dee Dee tel:4"}
-            << 1;
+        // clang-format off
+        QTest::newRow("different persons") << "Cy" << QStringList{"Ann Smith tel:11", "Bob Jones tel:2", "Cy Twombly tel:9", "Dee Dee tel:4"} << 0;
+        QTest::newRow("the same person") << "Ann" << QStringList{"Ann Smith tel:11", "Ann Smith tel:9", "Bob Jones tel:2", "Cy Twombly tel:3", "Dee Dee tel:4"} << 1;
+        // clang-format on
     }
     void editOnEachSide()
     {
@@ -235,11 +236,11 @@ private slots:
     {
         firstSync();
         setPhone("Ann", "9");
-        const int changes = sqlite3_total_changes(Database::instance().connection().handle());
+        const int changes = rowsChanged();
         const SyncResult r = sync(QStringLiteral("wrong"));
         QVERIFY(!r.ok);
         QCOMPARE(r.errorText, QStringLiteral("The server refused the user name or password."));
-        QCOMPARE(sqlite3_total_changes(Database::instance().connection().handle()), changes);
+        QCOMPARE(rowsChanged(), changes);
         QVERIFY(serverCard("ann.vcf").contains("TEL:1"));
     }
 };
