@@ -655,8 +655,7 @@ private slots:
         QCOMPARE(readAll(book), bytes);
     }
 
-    // --sync fails with one line, before the book is touched when it can:
-    // no sync set up, no password, a server that does not answer.
+    // --sync fails with one line, before the book is touched when it can.
     void syncFailures_data()
     {
         QTest::addColumn<bool>("setUp");
@@ -703,10 +702,8 @@ private slots:
             QCOMPARE(readAll(book), bytes);
     }
 
-    // --sync against a real server, found from its root address: the
-    // server's card comes into the book and the book's persons go to the
-    // server; a second run finds nothing to do and leaves the file alone; a
-    // wrong password is one line.
+    // --sync against a real server found from its root address: both ways,
+    // then nothing to do; a wrong password is one line, the book unchanged.
     void syncWithServer()
     {
         RadicaleServer server;
