@@ -50,11 +50,7 @@ public:
         stop();
         if (!isInstalled())
             return fail(QStringLiteral("Radicale is not installed (Debian package radicale)."));
-        if (!m_dir.isValid())
-            return fail(QStringLiteral("no temporary folder"));
-        if (m_port == 0)
-            m_port = freePort();
-        if (m_port == 0)
+        if (m_port == 0 && (m_port = freePort()) == 0)
             return fail(QStringLiteral("no free port on 127.0.0.1"));
         QDir(m_dir.path()).mkpath(QStringLiteral("collections"));
         QByteArray users;
@@ -63,12 +59,11 @@ public:
         if (!writeFile(QStringLiteral("users"), users) || !writeFile(QStringLiteral("config"), config()))
             return fail(QStringLiteral("could not write Radicale's configuration"));
 
-        m_process.setProgram(QStringLiteral("/usr/bin/python3"));
-        m_process.setArguments({QStringLiteral("-m"), QStringLiteral("radicale"), QStringLiteral("--config"),
-                                m_dir.filePath(QStringLiteral("config"))});
         m_process.setWorkingDirectory(m_dir.path());
         m_process.setStandardOutputFile(QProcess::nullDevice());
-        m_process.start();
+        m_process.start(QStringLiteral("/usr/bin/python3"),
+                        {QStringLiteral("-m"), QStringLiteral("radicale"), QStringLiteral("--config"),
+                         m_dir.filePath(QStringLiteral("config"))});
         if (!m_process.waitForStarted(5000))
             return fail(QStringLiteral("Radicale did not start: ") + m_process.errorString());
 
@@ -88,8 +83,6 @@ public:
     // Terminates the server, killing it when it does not end within 5 s.
     void stop()
     {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
         m_process.terminate();
         if (!m_process.waitForFinished(5000))
             kill();
@@ -97,8 +90,6 @@ public:
     // Kills the server at once, as a crash would.
     void kill()
     {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
         m_process.kill();
         m_process.waitForFinished(5000);
     }
