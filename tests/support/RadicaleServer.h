@@ -1,44 +1,23 @@
 #pragma once
 
-#include <QByteArray>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QFile>
-#include <QFileInfo>
-#include <QHostAddress>
-#include <QMap>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QProcess>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QTemporaryDir>
-#include <QTimer>
-#include <QUrl>
+#include <QtNetwork>
 #include <QtTest>
 
 namespace velmora::test {
 
-// A real CardDAV server for tests: Debian's Radicale on 127.0.0.1 with a free
-// port, a temporary storage folder, a configuration of its own, an htpasswd
-// file (plain passwords; user "anna" with password "secret" is always there)
-// and owner-only rights (a user reaches only /<user>/...). Started by start(),
-// stopped (terminated, then killed) by stop() and the destructor.
+// A real CardDAV server for tests: Debian's Radicale on 127.0.0.1 (free port,
+// temporary storage, plain htpasswd with user "anna"/"secret", owner-only
+// rights). The request helpers act as another program on the server, never
+// through the program's own client; they follow no redirects and accept the
+// server's own certificate.
 //
 //     RadicaleServer server;
 //     VELMORA_START_RADICALE(server); // skips when Radicale is not installed
 //     const QUrl book = server.createAddressBook("anna", "contacts");
 //     server.putCard("anna", RadicaleServer::cardUrl(book, "a.vcf"), vcardBytes);
-//
-// The request helpers act as a second, independent program on the server
-// (another phone or mail program): they never go through the program's own
-// client. They follow no redirects and accept the server's own certificate
-// when it runs with TLS.
 class RadicaleServer {
 public:
-    // What a request of the helpers got back. status 0: no answer (error says why).
+    // status 0: no answer (error says why).
     struct Answer {
         int status = 0;
         QByteArray body;
@@ -49,41 +28,29 @@ public:
 
     RadicaleServer() { m_users.insert(QStringLiteral("anna"), QStringLiteral("secret")); }
     ~RadicaleServer() { stop(); }
-    RadicaleServer(const RadicaleServer &) = delete;
-    RadicaleServer &operator=(const RadicaleServer &) = delete;
 
-    static QString program() { return QStringLiteral("/usr/bin/python3"); }
-    // Radicale runs as a module of Debian's python3 (package radicale).
     static bool isInstalled()
     {
-        return QFileInfo::exists(program()) &&
+        return QFileInfo::exists(QStringLiteral("/usr/bin/python3")) &&
                QFileInfo::exists(QStringLiteral("/usr/lib/python3/dist-packages/radicale/__init__.py"));
     }
 
-    // Before start(): another user (or another password for one).
-    void addUser(const QString &user, const QString &password) { m_users.insert(user, password); }
     QString password(const QString &user) const { return m_users.value(user); }
-    // Before start(): serve HTTPS with this certificate and key (PEM files).
+    // Before start(): serve HTTPS with these PEM files.
     void setTls(const QString &certificateFile, const QString &keyFile)
     {
         m_certificate = certificateFile;
         m_key = keyFile;
     }
 
-    // Starts the server and waits (at most 15 s) until it accepts
-    // connections. False with errorText() when it could not. Starting it
-    // again after stop() or kill() keeps its port and its cards.
+    // Waits at most 15 s for connections; false with errorText() otherwise.
+    // A restart keeps the port and the cards.
     bool start()
     {
         stop();
         if (!isInstalled())
             return fail(QStringLiteral("Radicale is not installed (Debian package radicale)."));
-        if (!m_dir.isValid())
-            return fail(QStringLiteral("no temporary folder"));
-        // A restart keeps the port (and the storage), so addresses stay valid.
-        if (m_port == 0)
-            m_port = freePort();
-        if (m_port == 0)
+        if (m_port == 0 && (m_port = freePort()) == 0)
             return fail(QStringLiteral("no free port on 127.0.0.1"));
         QDir(m_dir.path()).mkpath(QStringLiteral("collections"));
         QByteArray users;
@@ -92,71 +59,50 @@ public:
         if (!writeFile(QStringLiteral("users"), users) || !writeFile(QStringLiteral("config"), config()))
             return fail(QStringLiteral("could not write Radicale's configuration"));
 
-        m_process.setProgram(program());
-        m_process.setArguments({QStringLiteral("-m"), QStringLiteral("radicale"), QStringLiteral("--config"),
-                                m_dir.filePath(QStringLiteral("config"))});
         m_process.setWorkingDirectory(m_dir.path());
-        m_process.setProcessChannelMode(QProcess::SeparateChannels);
         m_process.setStandardOutputFile(QProcess::nullDevice());
-        m_process.start();
+        m_process.start(QStringLiteral("/usr/bin/python3"),
+                        {QStringLiteral("-m"), QStringLiteral("radicale"), QStringLiteral("--config"),
+                         m_dir.filePath(QStringLiteral("config"))});
         if (!m_process.waitForStarted(5000))
             return fail(QStringLiteral("Radicale did not start: ") + m_process.errorString());
 
-        QElapsedTimer waited;
-        waited.start();
-        while (waited.elapsed() < 15000) {
-            // Waiting on the process also notices that it ended.
+        for (QDeadlineTimer deadline(15000); !deadline.hasExpired();) {
             if (m_process.waitForFinished(50) || m_process.state() != QProcess::Running)
                 return fail(QStringLiteral("Radicale stopped at start: ") + serverOutput());
             QTcpSocket probe;
             probe.connectToHost(QHostAddress::LocalHost, m_port);
-            if (probe.waitForConnected(500)) {
-                probe.disconnectFromHost();
+            if (probe.waitForConnected(500))
                 return true;
-            }
         }
         const QString output = serverOutput();
         stop();
         return fail(QStringLiteral("Radicale did not answer within 15 s: ") + output);
     }
 
-    // Terminates the server (then kills it when it does not end within 5 s).
+    // Terminates the server, killing it when it does not end within 5 s.
     void stop()
     {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
         m_process.terminate();
-        if (!m_process.waitForFinished(5000)) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
+        if (!m_process.waitForFinished(5000))
+            kill();
     }
-    // Kills the server at once, as a crash or a pulled plug would.
+    // Kills the server at once, as a crash would.
     void kill()
     {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
         m_process.kill();
         m_process.waitForFinished(5000);
     }
-    bool isRunning() const { return m_process.state() == QProcess::Running; }
 
     QString errorText() const { return m_error; }
-    // What Radicale wrote on its standard error so far.
-    QString serverOutput() { return QString::fromUtf8(m_stderr += m_process.readAllStandardError()); }
-
-    quint16 port() const { return m_port; }
-    bool isTls() const { return !m_certificate.isEmpty(); }
-    // http(s)://127.0.0.1:<port>/
     QUrl baseUrl() const
     {
         return QUrl(QStringLiteral("%1://127.0.0.1:%2/").arg(isTls() ? "https" : "http").arg(m_port));
     }
     QString storageFolder() const { return m_dir.filePath(QStringLiteral("collections")); }
 
-    // Creates the address book collection /<user>/<name>/ (extended MKCOL);
-    // returns its URL (ending in "/"), or an empty URL after a failed test
-    // check naming the status.
+    // Creates /<user>/<name>/ (extended MKCOL) and returns its URL, or fails
+    // the test and returns an empty URL.
     QUrl createAddressBook(const QString &user, const QString &name, const QString &displayName = {})
     {
         const QUrl url = baseUrl().resolved(QUrl(user + QLatin1Char('/') + name + QLatin1Char('/')));
@@ -168,25 +114,21 @@ public:
                 "<D:set><D:prop><D:resourcetype><D:collection/><C:addressbook/></D:resourcetype>"
                 "<D:displayname>") +
             shown.toUtf8() + QByteArrayLiteral("</D:displayname></D:prop></D:set></D:mkcol>");
-        // The principal's own collection comes into being at its first request.
+        // The principal's collection comes into being at its first request.
         request(user, "PROPFIND", baseUrl().resolved(QUrl(user + QLatin1Char('/'))), {}, {{"Depth", "0"}});
         const Answer answer =
             request(user, "MKCOL", url, body, {{"Content-Type", "application/xml; charset=utf-8"}});
-        if (answer.status != 201) {
-            QTest::qFail(qPrintable(QStringLiteral("MKCOL %1: status %2 %3 %4")
+        if (answer.status != 201)
+            QTest::qFail(qPrintable(QStringLiteral("MKCOL %1: status %2 %3")
                                         .arg(url.toString())
                                         .arg(answer.status)
-                                        .arg(answer.error, QString::fromUtf8(answer.body))),
+                                        .arg(answer.error + QString::fromUtf8(answer.body))),
                          __FILE__, __LINE__);
-            return {};
-        }
-        return url;
+        return answer.status == 201 ? url : QUrl();
     }
-    // The URL of a card file in a collection.
     static QUrl cardUrl(const QUrl &book, const QString &fileName) { return book.resolved(QUrl(fileName)); }
 
-    // PUT a card as another program would: no precondition when ifMatch is
-    // empty, else If-Match.
+    // With If-Match when ifMatch is not empty.
     Answer putCard(const QString &user, const QUrl &url, const QByteArray &card,
                    const QByteArray &ifMatch = {})
     {
@@ -195,9 +137,8 @@ public:
             headers.append({"If-Match", ifMatch});
         return request(user, "PUT", url, card, headers);
     }
-    // Many cards at once, written straight into the collection's storage
-    // folder (file name -> card) as a bulk import on the server would; far
-    // faster than one PUT each. False when a file could not be written.
+    // Writes cards (file name -> card) straight into the collection's storage,
+    // far faster than one PUT each.
     bool storeCards(const QUrl &book, const QList<QPair<QString, QByteArray>> &cards)
     {
         const QString folder = m_dir.filePath(QStringLiteral("collections/collection-root")) + book.path();
@@ -211,15 +152,14 @@ public:
     Answer deleteCard(const QString &user, const QUrl &url) { return request(user, "DELETE", url); }
     Answer getCard(const QString &user, const QUrl &url) { return request(user, "GET", url); }
 
-    // A simple card with this UID and full name (vCard 3.0, CR LF).
-    static QByteArray simpleCard(const QString &uid, const QString &fullName, const QByteArray &more = {})
+    // vCard 3.0 with CR LF.
+    static QByteArray simpleCard(const QString &uid, const QString &fullName)
     {
-        return QByteArrayLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:") + uid.toUtf8() +
-               QByteArrayLiteral("\r\nFN:") + fullName.toUtf8() + QByteArrayLiteral("\r\nN:") +
-               fullName.toUtf8() + QByteArrayLiteral(";;;;\r\n") + more + QByteArrayLiteral("END:VCARD\r\n");
+        return "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:" + uid.toUtf8() + "\r\nFN:" + fullName.toUtf8() +
+               "\r\nN:" + fullName.toUtf8() + ";;;;\r\nEND:VCARD\r\n";
     }
 
-    // Any request as user (with that user's password), waiting at most 15 s.
+    // Any request as user, waiting at most 15 s.
     Answer request(const QString &user, const QByteArray &method, const QUrl &url,
                    const QByteArray &body = {}, const QList<QPair<QByteArray, QByteArray>> &headers = {})
     {
@@ -236,35 +176,22 @@ public:
         QTimer::singleShot(15000, &loop, &QEventLoop::quit);
         if (!reply->isFinished())
             loop.exec();
-        Answer answer;
-        if (!reply->isFinished()) {
-            reply->abort();
-            answer.error = QStringLiteral("no answer within 15 s");
-        } else {
-            answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-            answer.body = reply->readAll();
-            answer.etag = reply->rawHeader("ETag");
-            if (answer.status == 0)
-                answer.error = reply->errorString();
-        }
         reply->deleteLater();
-        return answer;
+        if (!reply->isFinished())
+            return reply->abort(), Answer{0, {}, {}, QStringLiteral("no answer within 15 s")};
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        return {status, reply->readAll(), reply->rawHeader("ETag"),
+                status ? QString() : reply->errorString()};
     }
 
 private:
-    bool fail(const QString &text)
-    {
-        m_error = text;
-        return false;
-    }
+    bool fail(const QString &text) { return m_error = text, false; }
+    bool isTls() const { return !m_certificate.isEmpty(); }
+    QString serverOutput() { return QString::fromUtf8(m_stderr += m_process.readAllStandardError()); }
     static quint16 freePort()
     {
         QTcpServer probe;
-        if (!probe.listen(QHostAddress::LocalHost, 0))
-            return 0;
-        const quint16 port = probe.serverPort();
-        probe.close();
-        return port;
+        return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
     }
     bool writeFile(const QString &name, const QByteArray &data)
     {
@@ -277,16 +204,12 @@ private:
         if (isTls())
             text +=
                 "ssl = True\ncertificate = " + m_certificate.toUtf8() + "\nkey = " + m_key.toUtf8() + "\n";
-        text += "[auth]\ntype = htpasswd\nhtpasswd_filename = " +
-                m_dir.filePath(QStringLiteral("users")).toUtf8() +
-                "\nhtpasswd_encryption = plain\ndelay = 0\n"
-                "[rights]\ntype = owner_only\n"
-                "[storage]\nfilesystem_folder = " +
-                storageFolder().toUtf8() +
-                "\n"
-                "[web]\ntype = none\n"
-                "[logging]\nlevel = warning\nmask_passwords = True\n";
-        return text;
+        return text + "[auth]\ntype = htpasswd\nhtpasswd_filename = " +
+               m_dir.filePath(QStringLiteral("users")).toUtf8() +
+               "\nhtpasswd_encryption = plain\ndelay = 0\n[rights]\ntype = owner_only\n"
+               "[storage]\nfilesystem_folder = " +
+               storageFolder().toUtf8() +
+               "\n[web]\ntype = none\n[logging]\nlevel = warning\nmask_passwords = True\n";
     }
 
     QTemporaryDir m_dir;
@@ -302,9 +225,8 @@ private:
 
 } // namespace velmora::test
 
-// Starts a RadicaleServer in a test function: skips the test when Radicale is
-// not installed, fails it (with Radicale's output) when the server does not
-// come up.
+// Skips the test when Radicale is not installed, fails it (with Radicale's
+// output) when the server does not come up.
 #define VELMORA_START_RADICALE(server)                                                                       \
     do {                                                                                                     \
         if (!velmora::test::RadicaleServer::isInstalled())                                                   \

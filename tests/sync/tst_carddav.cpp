@@ -11,6 +11,7 @@
 #include <QtTest>
 
 using namespace velmora;
+using namespace Qt::StringLiterals;
 using velmora::test::LocalWebServer;
 using velmora::test::RadicaleServer;
 
@@ -18,18 +19,10 @@ Q_DECLARE_METATYPE(DavError::Kind)
 
 namespace {
 
-const QString kAnna = QStringLiteral("anna");
-const QString kSecret = QStringLiteral("secret");
+const QString kAnna = u"anna"_s;
+const QString kSecret = u"secret"_s;
 
-QByteArray card(const QString &uid, const QString &name)
-{
-    return RadicaleServer::simpleCard(uid, name);
-}
-
-QString hrefOf(const QUrl &book, const QString &file)
-{
-    return book.path() + file;
-}
+constexpr auto card = &RadicaleServer::simpleCard;
 
 QStringList sortedHrefs(const QList<DavResource> &list)
 {
@@ -44,6 +37,12 @@ QByteArray answer(const QByteArray &status, const QByteArray &type, const QByteA
 {
     return "HTTP/1.1 " + status + "\r\nContent-Type: " + type +
            "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+}
+
+// A 207 answer in XML.
+QByteArray multistatus(const QByteArray &body)
+{
+    return answer("207 Multi-Status", "application/xml; charset=utf-8", body);
 }
 
 } // namespace
@@ -61,9 +60,8 @@ private slots:
     void initTestCase()
     {
         VELMORA_START_RADICALE(m_server);
-        m_contacts =
-            m_server.createAddressBook(kAnna, QStringLiteral("contacts"), QStringLiteral("Contacts"));
-        m_work = m_server.createAddressBook(kAnna, QStringLiteral("work"), QStringLiteral("Work"));
+        m_contacts = m_server.createAddressBook(kAnna, u"contacts"_s, u"Contacts"_s);
+        m_work = m_server.createAddressBook(kAnna, u"work"_s, u"Work"_s);
         QVERIFY(!m_contacts.isEmpty() && !m_work.isEmpty());
     }
 
@@ -71,13 +69,12 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QStringList>("names");
-        const QStringList both = {QStringLiteral("Contacts"), QStringLiteral("Work")};
+        const QStringList both = {u"Contacts"_s, u"Work"_s};
         QTest::newRow("server root") << QString() << both;
-        QTest::newRow("well-known") << QStringLiteral(".well-known/carddav") << both;
-        QTest::newRow("principal") << QStringLiteral("anna/") << both;
-        QTest::newRow("the address book itself") << QStringLiteral("anna/work/") << QStringList{both.at(1)};
-        QTest::newRow("the address book without slash")
-            << QStringLiteral("anna/work") << QStringList{both.at(1)};
+        QTest::newRow("well-known") << u".well-known/carddav"_s << both;
+        QTest::newRow("principal") << u"anna/"_s << both;
+        QTest::newRow("the address book itself") << u"anna/work/"_s << QStringList{both.at(1)};
+        QTest::newRow("the address book without slash") << u"anna/work"_s << QStringList{both.at(1)};
     }
     void discover()
     {
@@ -90,9 +87,7 @@ private slots:
         QStringList found;
         for (const DavAddressBook &b : std::as_const(books)) {
             found.append(b.displayName);
-            QVERIFY(b.syncCollection);
-            QVERIFY(b.url.path().endsWith(QLatin1Char('/')));
-            QVERIFY(b.url == m_contacts || b.url == m_work);
+            QVERIFY(b.syncCollection && (b.url == m_contacts || b.url == m_work));
         }
         found.sort();
         QCOMPARE(found, names);
@@ -101,20 +96,19 @@ private slots:
     // Write, read, update and remove cards with their preconditions.
     void cards()
     {
-        const QUrl book = m_server.createAddressBook(kAnna, QStringLiteral("cards"));
+        const QUrl book = m_server.createAddressBook(kAnna, u"cards"_s);
         CardDavClient client(kAnna, kSecret);
         QList<DavResource> list;
-        QVERIFY(!client.listCards(book, list));
-        QVERIFY(list.isEmpty());
-
-        const QString a = hrefOf(book, QStringLiteral("a.vcf"));
-        QByteArray etag;
-        DavError e = client.putCard(a, card(QStringLiteral("a"), QStringLiteral("Anna Alt")), {}, etag);
-        QVERIFY2(!e, qPrintable(e.text));
-        QVERIFY(!etag.isEmpty());
+        QVERIFY(!client.listCards(book, list) && list.isEmpty()); // also tells the client the server
+        const QString a = book.path() + u"a.vcf"_s;
+        const auto put = [&](const char *name, const QByteArray &ifMatch, QByteArray &etag) {
+            return client.putCard(a, card(u"a"_s, QString::fromUtf8(name)), ifMatch, etag);
+        };
+        QByteArray etag, newEtag, ignored;
+        DavError e = put("Anna Alt", {}, etag);
+        QVERIFY2(!e && !etag.isEmpty(), qPrintable(e.text));
         // A second new card at the same place is refused.
-        QByteArray ignored;
-        e = client.putCard(a, card(QStringLiteral("a"), QStringLiteral("Other")), {}, ignored);
+        e = put("Other", {}, ignored);
         QCOMPARE(e.kind, DavError::Kind::PreconditionFailed);
         QCOMPARE(e.httpStatus, 412);
 
@@ -123,18 +117,15 @@ private slots:
         QCOMPARE(list.first().href, a);
         QCOMPARE(list.first().etag, etag);
 
-        QByteArray newEtag;
-        e = client.putCard(a, card(QStringLiteral("a"), QStringLiteral("Anna Neu")), etag, newEtag);
+        e = put("Anna Neu", etag, newEtag);
         QVERIFY2(!e, qPrintable(e.text));
         QVERIFY(!newEtag.isEmpty() && newEtag != etag);
         // The old ETag no longer matches: a 412 for a PUT and a DELETE.
-        e = client.putCard(a, card(QStringLiteral("a"), QStringLiteral("Stale")), etag, ignored);
-        QCOMPARE(e.kind, DavError::Kind::PreconditionFailed);
-        QVERIFY(!e.text.isEmpty());
+        QCOMPARE(put("Stale", etag, ignored).kind, DavError::Kind::PreconditionFailed);
         QCOMPARE(client.deleteCard(a, etag).kind, DavError::Kind::PreconditionFailed);
 
         QList<DavCard> fetched;
-        e = client.fetchCards(book, {a, hrefOf(book, QStringLiteral("missing.vcf"))}, fetched);
+        e = client.fetchCards(book, {a, book.path() + u"missing.vcf"_s}, fetched);
         QVERIFY2(!e, qPrintable(e.text));
         QCOMPARE(fetched.size(), 1);
         QCOMPARE(fetched.first().href, a);
@@ -142,71 +133,56 @@ private slots:
         QVERIFY(fetched.first().data.contains("FN:Anna Neu"));
 
         QVERIFY(!client.deleteCard(a, newEtag));
-        QVERIFY(m_server.getCard(kAnna, RadicaleServer::cardUrl(book, QStringLiteral("a.vcf"))).status ==
-                404);
+        QCOMPARE(m_server.getCard(kAnna, RadicaleServer::cardUrl(book, u"a.vcf"_s)).status, 404);
         // Already gone: no error.
         QVERIFY(!client.deleteCard(a, newEtag));
-        QVERIFY(!client.listCards(book, list));
-        QVERIFY(list.isEmpty());
     }
 
     // Hrefs with characters that need encoding, relative hrefs, and more
     // cards than one multiget asks for.
     void manyCards()
     {
-        const QUrl book = m_server.createAddressBook(kAnna, QStringLiteral("many"));
-        QStringList hrefs;
+        const QUrl book = m_server.createAddressBook(kAnna, u"many"_s);
         for (int i = 0; i < 101; ++i) {
-            const QString file = QStringLiteral("card %1.vcf").arg(i);
-            QVERIFY(
-                m_server
-                    .putCard(kAnna,
-                             RadicaleServer::cardUrl(book, QString::fromUtf8(QUrl::toPercentEncoding(file))),
-                             card(QStringLiteral("m%1").arg(i), QStringLiteral("Person %1").arg(i)))
-                    .ok());
+            const QUrl url = RadicaleServer::cardUrl(book, QLatin1String("card%20") + QString::number(i) +
+                                                               QLatin1String(".vcf"));
+            QVERIFY(m_server.putCard(kAnna, url, card(u"m%1"_s.arg(i), QString::number(i))).ok());
         }
         CardDavClient client(kAnna, kSecret);
         QList<DavResource> list;
         QVERIFY(!client.listCards(book, list));
-        QCOMPARE(list.size(), 101);
-        for (const DavResource &r : std::as_const(list))
-            hrefs.append(r.href);
-        hrefs.append(QStringLiteral("gone.vcf"));
+        QStringList hrefs = sortedHrefs(list) << u"gone.vcf"_s;
+        QCOMPARE(hrefs.size(), 102);
         QList<DavCard> cards;
         const DavError e = client.fetchCards(book, hrefs, cards);
         QVERIFY2(!e, qPrintable(e.text));
         QCOMPARE(cards.size(), 101);
         QSet<QString> names;
         for (const DavCard &c : std::as_const(cards))
-            names.insert(QString::fromUtf8(c.data)
-                             .section(QStringLiteral("FN:"), 1)
-                             .section(QLatin1Char('\n'), 0, 0)
-                             .trimmed());
+            names.insert(QString::fromUtf8(c.data).section(u"FN:"_s, 1).section(u'\r', 0, 0));
         QCOMPARE(names.size(), 101);
-        // A relative href names the same card, also when the collection's
-        // address lacks its last slash.
+        // A relative href, also when the collection lacks its last slash.
         QUrl bare = book;
         bare.setPath(book.path().chopped(1));
-        QVERIFY(!client.fetchCards(bare, {QStringLiteral("card%200.vcf")}, cards));
+        QVERIFY(!client.fetchCards(bare, {u"card%200.vcf"_s}, cards));
         QCOMPARE(cards.size(), 1);
-        QCOMPARE(cards.first().href, book.path() + QStringLiteral("card%200.vcf"));
+        QCOMPARE(cards.first().href, book.path() + u"card%200.vcf"_s);
         QVERIFY(!client.listCards(bare, list));
         QCOMPARE(list.size(), 101);
     }
 
     void syncCollection()
     {
-        const QUrl book = m_server.createAddressBook(kAnna, QStringLiteral("sync"));
-        const QUrl a = RadicaleServer::cardUrl(book, QStringLiteral("a.vcf"));
-        const QUrl b = RadicaleServer::cardUrl(book, QStringLiteral("b.vcf"));
-        const QUrl c = RadicaleServer::cardUrl(book, QStringLiteral("c.vcf"));
-        QVERIFY(m_server.putCard(kAnna, a, card(QStringLiteral("a"), QStringLiteral("A"))).ok());
-        QVERIFY(m_server.putCard(kAnna, c, card(QStringLiteral("c"), QStringLiteral("C"))).ok());
+        const QUrl book = m_server.createAddressBook(kAnna, u"sync"_s);
+        const QUrl a = RadicaleServer::cardUrl(book, u"a.vcf"_s);
+        const QUrl b = RadicaleServer::cardUrl(book, u"b.vcf"_s);
+        const QUrl c = RadicaleServer::cardUrl(book, u"c.vcf"_s);
+        QVERIFY(m_server.putCard(kAnna, a, card("a", "A")).ok() &&
+                m_server.putCard(kAnna, c, card("c", "C")).ok());
 
         CardDavClient client(kAnna, kSecret);
         QString token;
-        QVERIFY(!client.syncToken(book, token));
-        QVERIFY(!token.isEmpty());
+        QVERIFY(!client.syncToken(book, token) && !token.isEmpty());
         DavChanges all;
         DavError e = client.changesSince(book, {}, all);
         QVERIFY2(!e, qPrintable(e.text));
@@ -215,8 +191,8 @@ private slots:
         QCOMPARE(all.token, token);
 
         // Another program adds b, changes a and removes c.
-        QVERIFY(m_server.putCard(kAnna, b, card(QStringLiteral("b"), QStringLiteral("B"))).ok());
-        QVERIFY(m_server.putCard(kAnna, a, card(QStringLiteral("a"), QStringLiteral("A2"))).ok());
+        QVERIFY(m_server.putCard(kAnna, b, card("b", "B")).ok() &&
+                m_server.putCard(kAnna, a, card("a", "A2")).ok());
         QVERIFY(m_server.deleteCard(kAnna, c).ok());
         DavChanges changes;
         e = client.changesSince(book, all.token, changes);
@@ -227,12 +203,9 @@ private slots:
         QVERIFY(!changes.token.isEmpty() && changes.token != all.token);
         QList<DavResource> list;
         QVERIFY(!client.listCards(book, list));
-        for (const DavResource &r : std::as_const(list)) {
-            for (const DavResource &changed : std::as_const(changes.changed)) {
-                if (changed.href == r.href)
-                    QCOMPARE(changed.etag, r.etag);
-            }
-        }
+        for (const DavResource &r : std::as_const(list))
+            for (const DavResource &changed : std::as_const(changes.changed))
+                QVERIFY(changed.href != r.href || changed.etag == r.etag);
 
         // Nothing since the new token.
         DavChanges none;
@@ -240,8 +213,7 @@ private slots:
         QVERIFY(none.changed.isEmpty() && none.removed.isEmpty());
 
         // A token the server does not know: list everything, no error.
-        for (const QString &bad :
-             {QStringLiteral("http://radicale.org/ns/sync/0000"), QStringLiteral("junk")}) {
+        for (const QString &bad : {u"http://radicale.org/ns/sync/0000"_s, u"junk"_s}) {
             DavChanges invalid;
             e = client.changesSince(book, bad, invalid);
             QVERIFY2(!e, qPrintable(e.text));
@@ -256,12 +228,10 @@ private slots:
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("path");
         QTest::addColumn<DavError::Kind>("kind");
-        QTest::newRow("wrong password")
-            << kAnna << QStringLiteral("wrong") << QString() << DavError::Kind::Unauthorized;
-        QTest::newRow("unknown user") << QStringLiteral("bob") << kSecret << QStringLiteral("anna/contacts/")
-                                      << DavError::Kind::Unauthorized;
-        QTest::newRow("no such book")
-            << kAnna << kSecret << QStringLiteral("anna/nothing/") << DavError::Kind::NotFound;
+        QTest::newRow("wrong password") << kAnna << u"wrong"_s << QString() << DavError::Kind::Unauthorized;
+        QTest::newRow("unknown user")
+            << u"bob"_s << kSecret << u"anna/contacts/"_s << DavError::Kind::Unauthorized;
+        QTest::newRow("no such book") << kAnna << kSecret << u"anna/nothing/"_s << DavError::Kind::NotFound;
     }
     void refusals()
     {
@@ -275,47 +245,31 @@ private slots:
         QCOMPARE(e.kind, kind);
         QVERIFY(!e.text.isEmpty());
         if (kind == DavError::Kind::Unauthorized) {
-            QCOMPARE(e.text, QStringLiteral("The server refused the user name or password."));
+            QCOMPARE(e.text, u"The server refused the user name or password."_s);
             QList<DavAddressBook> books;
             QCOMPARE(client.discover(m_server.baseUrl(), books).kind, kind);
         }
     }
 
-    void connectionRefused()
-    {
-        QTcpServer probe;
-        QVERIFY(probe.listen(QHostAddress::LocalHost));
-        const quint16 port = probe.serverPort();
-        probe.close();
-        CardDavClient client(kAnna, kSecret, 5000);
-        QList<DavAddressBook> books;
-        const DavError e = client.discover(QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port)), books);
-        QCOMPARE(e.kind, DavError::Kind::Network);
-        QVERIFY2(e.text.startsWith(QStringLiteral("The server refused the connection")), qPrintable(e.text));
-    }
-
-    // A server that goes away and comes back: refused while down, the same
-    // cards at the same address once it runs again.
+    // A server that goes away and comes back: connection refused while down,
+    // the same cards at the same address once it runs again.
     void serverDown()
     {
         RadicaleServer server;
         VELMORA_START_RADICALE(server);
-        const QUrl book = server.createAddressBook(kAnna, QStringLiteral("contacts"));
-        QVERIFY(server
-                    .putCard(kAnna, RadicaleServer::cardUrl(book, QStringLiteral("a.vcf")),
-                             card(QStringLiteral("a"), QStringLiteral("A")))
-                    .ok());
+        const QUrl book = server.createAddressBook(kAnna, u"contacts"_s);
+        QVERIFY(server.putCard(kAnna, RadicaleServer::cardUrl(book, "a.vcf"), card("a", "A")).ok());
         CardDavClient client(kAnna, kSecret, 5000);
         QList<DavResource> list;
         QVERIFY(!client.listCards(book, list));
         server.kill();
         DavError e = client.listCards(book, list);
         QCOMPARE(e.kind, DavError::Kind::Network);
+        QVERIFY2(e.text.startsWith(u"The server refused the connection"_s), qPrintable(e.text));
         QVERIFY(list.isEmpty());
         QByteArray etag;
-        e = client.putCard(book.path() + QStringLiteral("b.vcf"),
-                           card(QStringLiteral("b"), QStringLiteral("B")), {}, etag);
-        QCOMPARE(e.kind, DavError::Kind::Network);
+        QCOMPARE(client.putCard(book.path() + "b.vcf", card("b", "B"), {}, etag).kind,
+                 DavError::Kind::Network);
         VELMORA_START_RADICALE(server);
         QCOMPARE(server.baseUrl().port(), book.port());
         e = client.listCards(book, list);
@@ -323,57 +277,30 @@ private slots:
         QCOMPARE(list.size(), 1);
     }
 
-    // A server that accepts the connection and never answers.
-    void silentServer()
-    {
-        LocalWebServer silent;
-        CardDavClient client(kAnna, kSecret, 300);
-        QElapsedTimer took;
-        took.start();
-        QList<DavResource> list;
-        const DavError e =
-            client.listCards(QUrl(QStringLiteral("http://127.0.0.1:%1/book/").arg(silent.port())), list);
-        QCOMPARE(e.kind, DavError::Kind::Timeout);
-        QVERIFY(took.elapsed() < 10000);
-        QVERIFY(silent.received.startsWith("PROPFIND /book/ HTTP/1.1"));
-    }
-
     void badAnswers_data()
     {
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<DavError::Kind>("kind");
-        const QByteArray xml = "application/xml; charset=utf-8";
         const QByteArray good =
             "<?xml version=\"1.0\"?><d:multistatus xmlns:d=\"DAV:\"><d:response>"
             "<d:href>/book/a.vcf</d:href><d:propstat><d:prop><d:getetag>\"1\"</d:getetag>"
             "<d:getcontenttype>text/vcard</d:getcontenttype></d:prop>"
             "<d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response></d:multistatus>";
-        QTest::newRow("well-formed") << answer("207 Multi-Status", xml, good) << DavError::Kind::None;
-        QTest::newRow("not XML") << answer("207 Multi-Status", xml, "hello, world")
-                                 << DavError::Kind::BadAnswer;
-        QTest::newRow("truncated XML")
-            << answer("207 Multi-Status", xml, good.left(good.size() - 30)) << DavError::Kind::BadAnswer;
+        QTest::newRow("well-formed") << multistatus(good) << DavError::Kind::None;
+        QTest::newRow("silent") << QByteArray() << DavError::Kind::Timeout;
+        QTest::newRow("not XML") << multistatus("hello, world") << DavError::Kind::BadAnswer;
         QTest::newRow("HTML page") << answer("200 OK", "text/html", "<html><body>Welcome</body></html>")
                                    << DavError::Kind::BadAnswer;
-        QTest::newRow("HTML as 207") << answer("207 Multi-Status", "text/html",
-                                               "<html><body><p>Hi</p></body></html>")
-                                     << DavError::Kind::BadAnswer;
-        QTest::newRow("response without href")
-            << answer("207 Multi-Status", xml,
-                      "<multistatus xmlns=\"DAV:\"><response><status>HTTP/1.1 200 OK</status></response>"
-                      "</multistatus>")
-            << DavError::Kind::BadAnswer;
         QTest::newRow("card without ETag")
-            << answer("207 Multi-Status", xml,
-                      "<multistatus xmlns=\"DAV:\"><response><href>/book/a.vcf</href><propstat><prop>"
-                      "<getcontenttype>text/vcard</getcontenttype></prop><status>HTTP/1.1 200 OK</status>"
-                      "</propstat></response></multistatus>")
+            << multistatus(
+                   "<multistatus xmlns=\"DAV:\"><response><href>/book/a.vcf</href><propstat><prop>"
+                   "<getcontenttype>text/vcard</getcontenttype></prop><status>HTTP/1.1 200 OK</status>"
+                   "</propstat></response></multistatus>")
             << DavError::Kind::BadAnswer;
         QTest::newRow("entity expansion")
-            << answer("207 Multi-Status", xml,
-                      "<?xml version=\"1.0\"?><!DOCTYPE m [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b "
-                      "\"&a;&a;&a;&a;\">]>"
-                      "<multistatus xmlns=\"DAV:\"><response><href>&b;</href></response></multistatus>")
+            << multistatus("<?xml version=\"1.0\"?><!DOCTYPE m [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b "
+                           "\"&a;&a;&a;&a;\">]>"
+                           "<multistatus xmlns=\"DAV:\"><response><href>&b;</href></response></multistatus>")
             << DavError::Kind::BadAnswer;
         QTest::newRow("server error")
             << answer("500 Internal Server Error", "text/plain", "oops") << DavError::Kind::Server;
@@ -394,54 +321,53 @@ private slots:
     {
         QFETCH(QByteArray, reply);
         QFETCH(DavError::Kind, kind);
-        LocalWebServer server;
-        server.portions = {reply};
+        LocalWebServer server; // silent without a reply
+        if (!reply.isEmpty())
+            server.portions = {reply};
         server.closeAfterLast = true;
-        CardDavClient client(kAnna, kSecret, 5000);
+        CardDavClient client(kAnna, kSecret, reply.isEmpty() ? 300 : 5000);
+        QElapsedTimer took;
+        took.start();
         QList<DavResource> list;
-        const DavError e =
-            client.listCards(QUrl(QStringLiteral("http://127.0.0.1:%1/book/").arg(server.port())), list);
+        const DavError e = client.listCards(QUrl(u"http://127.0.0.1:%1/book/"_s.arg(server.port())), list);
         QCOMPARE(e.kind, kind);
-        QVERIFY(server.connections >= 1); // Qt asks again when the connection closes at once
+        QVERIFY(took.elapsed() < 10000);
+        QVERIFY(server.received.startsWith("PROPFIND /book/ HTTP/1.1"));
         QVERIFY(server.received.contains("Authorization: Basic " + QByteArray("anna:secret").toBase64()));
-        if (kind == DavError::Kind::None) {
-            QCOMPARE(list.size(), 1);
-            QCOMPARE(list.first().etag, QByteArray("\"1\""));
-        } else {
-            QVERIFY(!e.text.isEmpty());
-            QVERIFY(list.isEmpty());
-        }
+        if (kind == DavError::Kind::None)
+            QCOMPARE(list.value(0).etag, QByteArray("\"1\""));
+        else
+            QVERIFY(!e.text.isEmpty() && list.isEmpty());
     }
 
     // An untrusted certificate is refused, never accepted silently.
     void untrustedCertificate()
     {
-        if (QStandardPaths::findExecutable(QStringLiteral("openssl")).isEmpty())
+        if (QStandardPaths::findExecutable(u"openssl"_s).isEmpty())
             QSKIP("openssl is not installed: no certificate to test with.");
         QTemporaryDir dir;
-        const QString cert = dir.filePath(QStringLiteral("cert.pem"));
-        const QString key = dir.filePath(QStringLiteral("key.pem"));
+        const QString cert = dir.filePath(u"cert.pem"_s);
+        const QString key = dir.filePath(u"key.pem"_s);
         QProcess openssl;
-        openssl.start(QStringLiteral("openssl"),
-                      {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
-                       QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
-                       QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes"),
-                       QStringLiteral("-keyout"), key, QStringLiteral("-out"), cert, QStringLiteral("-days"),
-                       QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1")});
+        openssl.start(
+            u"openssl"_s,
+            QStringLiteral("req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 "
+                           "-subj /CN=127.0.0.1 -keyout")
+                    .split(u' ')
+                << key << u"-out"_s << cert);
         QVERIFY(openssl.waitForFinished(30000));
         QVERIFY2(openssl.exitCode() == 0, openssl.readAllStandardError().constData());
 
         RadicaleServer tls;
         tls.setTls(cert, key);
         VELMORA_START_RADICALE(tls);
-        // The server works (the fixture's own client accepts its certificate).
-        QVERIFY(!tls.createAddressBook(kAnna, QStringLiteral("contacts")).isEmpty());
+        // The server works for a client that accepts its certificate.
+        QVERIFY(!tls.createAddressBook(kAnna, u"contacts"_s).isEmpty());
         CardDavClient client(kAnna, kSecret, 10000);
         QList<DavAddressBook> books;
         const DavError e = client.discover(tls.baseUrl(), books);
         QCOMPARE(e.kind, DavError::Kind::Tls);
-        QVERIFY2(e.text.startsWith(QStringLiteral("The server's certificate is not trusted: ")),
-                 qPrintable(e.text));
+        QVERIFY2(e.text.startsWith(u"The server's certificate is not trusted: "_s), qPrintable(e.text));
         QVERIFY(books.isEmpty());
     }
 };
